@@ -1,0 +1,138 @@
+// The Win32 subset the modules use, implemented on POSIX.
+//
+// Meanings: a module handle is what dlopen returns; a file handle is a file descriptor and
+// INVALID_HANDLE_VALUE is -1; a critical section is a recursive pthread mutex; the debugger
+// output is standard error; every path handed to the file system has its backslashes turned
+// into slashes.
+#ifndef PELOK_PLATFORM_POSIX_WIN32_H_
+#define PELOK_PLATFORM_POSIX_WIN32_H_
+
+#include <pthread.h>
+
+#include <cstdarg>
+#include <cstdint>
+
+typedef int BOOL;
+typedef uint32_t DWORD;
+typedef uint16_t WORD;
+typedef int32_t LONG;
+typedef void* HANDLE;
+typedef void* HMODULE;
+typedef void* HINSTANCE;
+typedef void* LPVOID;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+typedef void (*FARPROC)();
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(0xFFFFFFFFu))
+#define INVALID_SET_FILE_POINTER (static_cast<DWORD>(0xFFFFFFFFu))
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001u
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define FILE_ATTRIBUTE_NORMAL 0x00000080u
+
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001u
+#define FILE_SHARE_WRITE 0x00000002u
+#define CREATE_NEW 1
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define TRUNCATE_EXISTING 5
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
+#define MOVEFILE_WRITE_THROUGH 0x00000008u
+
+#define ERROR_SUCCESS 0u
+#define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_PATH_NOT_FOUND 3u
+#define ERROR_ACCESS_DENIED 5u
+#define ERROR_INVALID_HANDLE 6u
+#define ERROR_NOT_ENOUGH_MEMORY 8u
+#define ERROR_WRITE_FAULT 29u
+#define ERROR_FILE_EXISTS 80u
+#define ERROR_INVALID_PARAMETER 87u
+#define ERROR_DISK_FULL 112u
+#define ERROR_ALREADY_EXISTS 183u
+
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+
+struct CRITICAL_SECTION {
+  pthread_mutex_t mutex;
+};
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
+struct SECURITY_ATTRIBUTES;
+
+// Critical sections: recursive mutexes.
+void InitializeCriticalSection(CRITICAL_SECTION* section);
+void DeleteCriticalSection(CRITICAL_SECTION* section);
+void EnterCriticalSection(CRITICAL_SECTION* section);
+void LeaveCriticalSection(CRITICAL_SECTION* section);
+
+// Modules. LoadLibraryA is dlopen(RTLD_NOW) of the path with slashes for backslashes;
+// GetModuleHandleA finds a loaded library by its file base name (case-insensitive), null naming
+// the executable; GetModuleFileNameA of null is /proc/self/exe.
+HMODULE LoadLibraryA(const char* path);
+BOOL FreeLibrary(HMODULE module);
+FARPROC GetProcAddress(HMODULE module, const char* name);
+HMODULE GetModuleHandleA(const char* name);
+DWORD GetModuleFileNameA(HMODULE module, char* buf, DWORD size);
+// The handle of the library that holds address (dladdr, then dlopen with RTLD_NOLOAD; the
+// reference that takes is given back at once).
+HMODULE PelokModuleFromAddress(const void* address);
+
+// INI files, read as Windows reads them.
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* default_value,
+                               char* out, DWORD size, const char* file);
+
+// Files.
+HANDLE CreateFileA(const char* path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
+                   DWORD disposition, DWORD attributes, HANDLE template_file);
+BOOL CloseHandle(HANDLE handle);
+BOOL ReadFile(HANDLE file, void* buf, DWORD size, DWORD* read, void* overlapped);
+BOOL WriteFile(HANDLE file, const void* buf, DWORD size, DWORD* written, void* overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD method);
+BOOL FlushFileBuffers(HANDLE file);
+DWORD GetFileSize(HANDLE file, DWORD* size_high);
+DWORD GetFileAttributesA(const char* path);
+BOOL SetFileAttributesA(const char* path, DWORD attributes);
+BOOL DeleteFileA(const char* path);
+BOOL CreateDirectoryA(const char* path, SECURITY_ATTRIBUTES* security);
+BOOL RemoveDirectoryA(const char* path);
+// Replaces new_path by path in one step; with MOVEFILE_WRITE_THROUGH the directory is synced.
+BOOL MoveFileExA(const char* path, const char* new_path, DWORD flags);
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// Time and process.
+void GetLocalTime(SYSTEMTIME* time);
+DWORD GetCurrentProcessId();
+DWORD GetCurrentThreadId();
+void Sleep(DWORD milliseconds);
+
+// Debugging: the text goes unchanged to standard error; DebugBreak raises SIGTRAP only when a
+// debugger is attached.
+void OutputDebugStringA(const char* text);
+void DebugBreak();
+
+#endif  // PELOK_PLATFORM_POSIX_WIN32_H_

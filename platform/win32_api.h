@@ -1,0 +1,17 @@
+// The operating-system calls the modules use, under their Win32 names. On Windows these are
+// the real ones; elsewhere they come from our POSIX layer (platform/posix_win32.h), which gives
+// them the meanings the rest of the code relies on. Nothing else includes <windows.h> or POSIX
+// headers for these services.
+#ifndef PELOK_PLATFORM_WIN32_API_H_
+#define PELOK_PLATFORM_WIN32_API_H_
+
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include "platform/posix_win32.h"
+#endif
+
+#endif  // PELOK_PLATFORM_WIN32_API_H_

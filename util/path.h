@@ -1,0 +1,25 @@
+// Path predicates and joins used to find the DLL registry file and the factory module.
+// Paths may use "\\" on every system; the POSIX layer turns it into "/" at the file system.
+#ifndef PELOK_UTIL_PATH_H_
+#define PELOK_UTIL_PATH_H_
+
+namespace pelok {
+
+// 1 for null, or for a path with no ':' whose first character is not a backslash. A path that
+// begins with "/" is relative here (the DLL registry file rules); see IsAbsoluteFsPath.
+int IsRelative(const char* path);
+// The last backslash; if none, the last forward slash; else null.
+const char* LastSeparator(const char* path);
+// The directory of base (with its separator; base and a backslash when it has none), then rel.
+// Steps that do not fit are skipped.
+int JoinRelative(const char* base, const char* rel, char* out, int out_size);
+// name alone when dir is blank, else dir, a backslash and name.
+void JoinPath(const char* dir, const char* name, char* out, int out_size);
+// The executable's directory (cut at its last separator), cached on first use.
+const char* ExeDirectory();
+// ExeDirectory(), a backslash and name; at most buf_size - 2 characters.
+int ExeDirJoin(const char* name, char* buf, int buf_size);
+
+}  // namespace pelok
+
+#endif  // PELOK_UTIL_PATH_H_
