@@ -39,7 +39,7 @@ class TPelokPtr {
   }
 
  private:
-  IComponentFactory* factory_ = nullptr;
+  IComponentFactory* factory_ = nullptr;  // set while component_ is obtained
   T* component_;
 };
 
@@ -52,8 +52,8 @@ class IdleNotifier {
   IComponentFactory* get() const { return component_; }
 
  private:
+  IComponentFactory* factory_ = nullptr;  // set while component_ is obtained
   IComponentFactory* component_;
-  IComponentFactory* factory_ = nullptr;
 };
 
 }  // namespace pelok

@@ -134,5 +134,7 @@ void Sleep(DWORD milliseconds);
 // debugger is attached.
 void OutputDebugStringA(const char* text);
 void DebugBreak();
+// 1 when a debugger is attached (TracerPid in /proc/self/status).
+BOOL IsDebuggerPresent();
 
 #endif  // PELOK_PLATFORM_POSIX_WIN32_H_
