@@ -1,0 +1,17 @@
+# The component host and base.
+pelok_add_test(host_exports_test SOURCES host_exports_test.cpp)
+pelok_add_test(host_leak_report_test SOURCES host_leak_report_test.cpp)
+pelok_add_test(component_base_test SOURCES component_base_test.cpp LIBS pelok_core)
+foreach(module PelReg PelFact PelXml)
+  if(TARGET ${module})
+    add_dependencies(host_exports_test ${module})
+  endif()
+endforeach()
+add_dependencies(host_leak_report_test PelReg)
+
+if(WIN32)
+  # The DLL exports exactly the seven entry points and imports only Windows system DLLs.
+  add_test(NAME PelReg_binary_interface
+           COMMAND ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:PelReg> -DOBJDUMP=i686-w64-mingw32-objdump
+                   -P ${PROJECT_SOURCE_DIR}/cmake/CheckModuleInterface.cmake)
+endif()
