@@ -1,1 +1,94 @@
-// placeholder
+#include "util/path.h"
+
+#include <cstring>
+
+#include "platform/win32_api.h"
+#include "util/bounded_string.h"
+
+namespace pelok {
+
+namespace {
+
+constexpr int kPathBufferSize = 260;
+
+// Where the executable's file name is cut to its directory. POSIX file names use "/", while
+// Windows ones use "\\" only.
+#if defined(_WIN32)
+constexpr const char* kExeDirSeparators = "\\";
+#else
+constexpr const char* kExeDirSeparators = "\\/";
+#endif
+
+struct ExeDirectoryBuffer {
+  char text[kPathBufferSize] = {0};
+
+  ExeDirectoryBuffer() {
+    GetModuleFileNameA(GetModuleHandleA(nullptr), text, kPathBufferSize);
+    // Older systems leave a name of the full buffer length unterminated.
+    text[kPathBufferSize - 1] = '\0';
+    char* cut = nullptr;
+    for (char* p = text; *p != '\0'; ++p) {
+      if (strchr(kExeDirSeparators, *p) != nullptr) cut = p;
+    }
+    if (cut != nullptr) *cut = '\0';
+  }
+};
+
+}  // namespace
+
+int IsRelative(const char* path) {
+  if (path == nullptr) return 1;
+  return strchr(path, ':') == nullptr && path[0] != '\\' ? 1 : 0;
+}
+
+int IsAbsoluteFsPath(const char* path) {
+  if (path == nullptr) return 0;
+  return strchr(path, ':') != nullptr || path[0] == '\\' || path[0] == '/' ? 1 : 0;
+}
+
+const char* LastSeparator(const char* path) {
+  if (path == nullptr) return nullptr;
+  const char* separator = strrchr(path, '\\');
+  return separator != nullptr ? separator : strrchr(path, '/');
+}
+
+int JoinRelative(const char* base, const char* rel, char* out, int out_size) {
+  if (base == nullptr || rel == nullptr || out == nullptr || out_size <= 0) return 0;
+  out[0] = '\0';
+  const char* separator = LastSeparator(base);
+  if (separator != nullptr) {
+    CopyPrefix(out, out_size, base, static_cast<int>(separator - base) + 1);
+  } else {
+    CopyText(out, out_size, base);
+    AppendText(out, out_size, "\\");
+  }
+  AppendText(out, out_size, rel);
+  return 1;
+}
+
+void JoinPath(const char* dir, const char* name, char* out, int out_size) {
+  if (out == nullptr || out_size <= 0) return;
+  out[0] = '\0';
+  if (IsBlank(dir)) {
+    CopyText(out, out_size, name);
+    return;
+  }
+  AppendText(out, out_size, dir);
+  AppendText(out, out_size, "\\");
+  AppendText(out, out_size, name);
+}
+
+const char* ExeDirectory() {
+  // A function-local static: two threads asking first still fill it only once.
+  static const ExeDirectoryBuffer directory;
+  return directory.text;
+}
+
+int ExeDirJoin(const char* name, char* buf, int buf_size) {
+  if (name == nullptr || buf == nullptr || buf_size < 2) return 0;
+  FormatBounded(buf, buf_size - 1, buf_size - 1, "%s\\%s", ExeDirectory(), name);
+  buf[buf_size - 1] = '\0';
+  return 1;
+}
+
+}  // namespace pelok

@@ -8,6 +8,9 @@ namespace pelok {
 // 1 for null, or for a path with no ':' whose first character is not a backslash. A path that
 // begins with "/" is relative here (the DLL registry file rules); see IsAbsoluteFsPath.
 int IsRelative(const char* path);
+// 1 for a path the file system takes as absolute on either system: a ':' anywhere, or a leading
+// backslash or slash. 0 for null.
+int IsAbsoluteFsPath(const char* path);
 // The last backslash; if none, the last forward slash; else null.
 const char* LastSeparator(const char* path);
 // The directory of base (with its separator; base and a backslash when it has none), then rel.
@@ -15,7 +18,8 @@ const char* LastSeparator(const char* path);
 int JoinRelative(const char* base, const char* rel, char* out, int out_size);
 // name alone when dir is blank, else dir, a backslash and name.
 void JoinPath(const char* dir, const char* name, char* out, int out_size);
-// The executable's directory (cut at its last separator), cached on first use.
+// The executable's directory, without its trailing separator, cached on first use. The file
+// name is cut at its last backslash (on POSIX: its last slash or backslash).
 const char* ExeDirectory();
 // ExeDirectory(), a backslash and name; at most buf_size - 2 characters.
 int ExeDirJoin(const char* name, char* buf, int buf_size);
