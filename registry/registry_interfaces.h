@@ -46,8 +46,7 @@ struct IKeyTable : IComponent {
   virtual int EnumValue(uint32_t key, int index, char* name_buf, int name_len, int* type,
                         void* data, int* size) = 0;
   virtual int QueryValue(uint32_t key, const char* name, int* type, void* data, int* size) = 0;
-  virtual int SetValue(uint32_t key, const char* name, int type, const void* data,
-                       int size) = 0;
+  virtual int SetValue(uint32_t key, const char* name, int type, const void* data, int size) = 0;
   virtual int HasValue(uint32_t key, const char* name) = 0;
   virtual int DeleteValue(uint32_t key, const char* name) = 0;
   virtual IKeyValues* ReleaseKey(uint32_t key) = 0;
@@ -85,8 +84,7 @@ struct IRegisterCore : IComponent {
   virtual int QueryValue(uint32_t key, const char* name, int* type, void* data, int* size) = 0;
   virtual int EnumValue(uint32_t key, int index, char* name_buf, int name_len, int* type,
                         void* data, int* size) = 0;
-  virtual int SetValue(uint32_t key, const char* name, int type, const void* data,
-                       int size) = 0;
+  virtual int SetValue(uint32_t key, const char* name, int type, const void* data, int size) = 0;
   virtual int HasValue(uint32_t key, const char* name) = 0;
   virtual int DeleteValue(uint32_t key, const char* name) = 0;
   virtual int GetKeyName(uint32_t key, char* buf, int len) = 0;

@@ -1,0 +1,170 @@
+#include "registry/memory_key_values.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <iterator>
+
+#include "util/bounded_string.h"
+
+namespace pelok {
+namespace {
+
+constexpr int kNumberType = value_type::kUint32;
+
+// Sizes travel as int on the public interface; one above INT_MAX was a negative number there,
+// and no buffer of the caller is that large.
+bool IsUsableSize(unsigned size) { return size <= static_cast<unsigned>(INT_MAX); }
+
+}  // namespace
+
+int MemoryKeyValues::SetKeyPath(const char* key_path) {
+  auto guard = Guard();
+  if (key_path == nullptr) return 1;
+  char buffer[kKeyPathBufferSize] = {};
+  CopyText(buffer, kKeyPathBufferSize, key_path);
+  LowerCaseAscii(buffer);
+  std::memcpy(key_path_, buffer, sizeof(key_path_));
+  return 1;
+}
+
+int MemoryKeyValues::GetKeyPath(char* buf, int len) {
+  auto guard = Guard();
+  return CopyText(buf, len, key_path_);
+}
+
+// Reading a value into the caller's buffer (QueryValue and EnumValue). A value larger than the
+// capacity is not copied, and a value whose block could not be allocated is never read from;
+// either way the stored size goes back in *size so that the caller learns what it needs. A
+// number is copied only as far as the capacity reaches: a caller may have stored it with fewer
+// than 4 bytes and read it back into as few.
+int MemoryKeyValues::ReadValue(const ValueRecord& record, int* type, void* data, unsigned* size) {
+  const unsigned capacity = *size;
+  bool readable = record.size <= capacity;
+  if (readable && record.type != kNumberType && record.size > 0 && record.block == nullptr) {
+    readable = false;
+  }
+  if (readable) {
+    *type = record.type;
+    if (record.type == kNumberType) {
+      std::memcpy(data, &record.number, std::min<unsigned>(capacity, sizeof(record.number)));
+    } else if (record.size > 0) {
+      std::memcpy(data, record.block, record.size);
+    }
+  }
+  *size = record.size;
+  return readable ? 1 : 0;
+}
+
+int MemoryKeyValues::SetValue(const char* name, int type, const void* data, unsigned size) {
+  auto guard = Guard();
+  if (name == nullptr || data == nullptr || size == 0 || !IsUsableSize(size)) return 0;
+  try {
+    uint32_t number = 0;
+    if (type == kNumberType) {
+      std::memcpy(&number, data, std::min<unsigned>(size, sizeof(number)));
+    }
+    const auto found = values_.find(name);
+    if (found != values_.end()) {
+      ValueRecord& record = found->second;
+      FreeContent(&record);
+      record.type = type;
+      record.size = size;
+      record.number = number;
+      if (type == kNumberType) return 1;
+      // On failure the record keeps its new type and size without content; it is never read.
+      record.block = CopyToBlock(data, size);
+      return record.block != nullptr ? 1 : 0;
+    }
+    ValueRecord record;
+    record.type = type;
+    record.size = size;
+    record.number = number;
+    if (type != kNumberType) {
+      record.block = CopyToBlock(data, size);
+      if (record.block == nullptr) return 0;
+    }
+    try {
+      values_.emplace(name, record);
+    } catch (...) {
+      FreeContent(&record);
+      return 0;
+    }
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int MemoryKeyValues::EnumValue(int index, char* name_buf, int name_len, int* type, void* data,
+                               unsigned* size) {
+  auto guard = Guard();
+  if (data == nullptr || type == nullptr || size == nullptr || *size == 0) return 0;
+  if (!IsUsableSize(*size) || index < 0) return 0;
+  if (static_cast<size_t>(index) >= values_.size()) return 0;
+  const auto entry = std::next(values_.begin(), index);
+  const int read = ReadValue(entry->second, type, data, size);
+  if (name_buf == nullptr || read == 0) return read;
+  return CopyText(name_buf, name_len, entry->first.c_str());
+}
+
+int MemoryKeyValues::QueryValue(const char* name, int* type, void* data, unsigned* size) {
+  auto guard = Guard();
+  if (name == nullptr || data == nullptr || type == nullptr || size == nullptr) return 0;
+  if (*size == 0 || !IsUsableSize(*size)) return 0;
+  const auto found = values_.find(name);
+  if (found == values_.end()) return 0;
+  return ReadValue(found->second, type, data, size);
+}
+
+int MemoryKeyValues::DeleteValue(const char* name) {
+  auto guard = Guard();
+  if (name == nullptr) return 0;
+  const auto found = values_.find(name);
+  if (found == values_.end()) return 0;
+  FreeContent(&found->second);
+  values_.erase(found);
+  return 1;
+}
+
+int MemoryKeyValues::HasValue(const char* name) {
+  auto guard = Guard();
+  if (name == nullptr) return 0;
+  const auto found = values_.find(name);
+  if (found == values_.end()) return 0;
+  ValueRecord& record = found->second;
+  FreeContent(&record);
+  record.type = 0;
+  record.size = 0;
+  record.number = 0;
+  return 1;
+}
+
+int MemoryKeyValues::DeleteKey() { return 1; }
+
+int MemoryKeyValues::Flush() { return 1; }
+
+void MemoryKeyValues::ClearValues() {
+  auto guard = Guard();
+  for (auto& entry : values_) FreeContent(&entry.second);
+  values_.clear();
+}
+
+void MemoryKeyValues::FreeContent(ValueRecord* record) {
+  if (record->block == nullptr) return;
+  try {
+    FreeBlock(record->block);
+  } catch (...) {
+    // The allocator could not be reached; the block stays with it, tagged with our id.
+  }
+  record->block = nullptr;
+}
+
+void* MemoryKeyValues::CopyToBlock(const void* data, unsigned size) {
+  void* block = nullptr;
+  if (!AllocateBlock(&block, size, 1, kComponentId) || block == nullptr) return nullptr;
+  std::memcpy(block, data, size);
+  return block;
+}
+
+}  // namespace pelok
