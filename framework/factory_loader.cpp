@@ -34,8 +34,8 @@ void* LoadFactoryModule(const char* registry_path) {
 }
 
 IComponent* CreateFromModule(void* module, int component_id) {
-  const auto create = reinterpret_cast<ModuleCreateComponent>(
-      GetProcAddress(static_cast<HMODULE>(module), "CreateComponent"));
+  const auto create =
+      GetExport<ModuleCreateComponent>(static_cast<HMODULE>(module), "CreateComponent");
   if (create == nullptr) {
     ErrorPrint("[Pelok_Error] Can't find CreateComponent().\n");
     return nullptr;
@@ -51,8 +51,7 @@ IComponent* CreateFromModule(void* module, int component_id) {
 IComponentFactory* FindLoadedFactory() {
   HMODULE module = GetModuleHandleA("PelFact.dll");
   if (module == nullptr) return nullptr;
-  const auto create =
-      reinterpret_cast<ModuleCreateComponent>(GetProcAddress(module, "CreateComponent"));
+  const auto create = GetExport<ModuleCreateComponent>(module, "CreateComponent");
   if (create == nullptr) {
     OutputDebugStringA("Can't find CreateComponent() in PelFact.dll or PelFact.dll is missed\n");
     return nullptr;

@@ -14,4 +14,11 @@
 #include "platform/posix_win32.h"
 #endif
 
+// GetProcAddress typed as the export really is. The detour through void (*)() is the one cast
+// between function types that compilers accept without a warning.
+template <class Fn>
+Fn GetExport(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 #endif  // PELOK_PLATFORM_WIN32_API_H_
