@@ -1,1 +1,144 @@
-// placeholder
+#include "framework/dll_registry_file.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/win32_api.h"
+#include "util/bounded_string.h"
+#include "util/path.h"
+
+namespace pelok {
+
+namespace {
+
+constexpr int kPathSize = 260;
+constexpr int kRawValueSize = 1024;
+constexpr int kFlagSize = 10;
+
+#if defined(_WIN32)
+// "/name" is taken relative to the DLL registry file, as a Windows path without a drive is.
+bool NamesItsOwnFile(const char* path) { return IsRelative(path) == 0; }
+#else
+// A path rooted at "/" must stand as it is here, or no file of the system could be named.
+bool NamesItsOwnFile(const char* path) { return IsAbsoluteFsPath(path) != 0; }
+#endif
+
+// Two spellings of one file as far as a redirect chain is concerned: case and the kind of
+// separator do not matter.
+bool SameFile(const std::string& a, const char* b) {
+  if (a.size() != std::strlen(b)) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = static_cast<char>(std::tolower(static_cast<unsigned char>(a[i])));
+    char y = static_cast<char>(std::tolower(static_cast<unsigned char>(b[i])));
+    if (x == '\\') x = '/';
+    if (y == '\\') y = '/';
+    if (x != y) return false;
+  }
+  return true;
+}
+
+void ReadValue(const char* ini_path, const char* section, const char* key,
+               const char* default_value, char* out, int out_len) {
+  GetPrivateProfileStringA(section, key, default_value, out, static_cast<DWORD>(out_len), ini_path);
+}
+
+// A value read into a wide buffer and kept without its surrounding blanks.
+void ReadTrimmed(const char* ini_path, const char* section, const char* key,
+                 const char* default_value, char* out, int out_len) {
+  char raw[kRawValueSize];
+  std::memset(raw, 0, sizeof(raw));
+  ReadValue(ini_path, section, key, default_value, raw, kRawValueSize);
+  TrimBlanks(raw, out, out_len);
+}
+
+}  // namespace
+
+void ResolveRegistryFile(const char* registry_path, char* out, int out_len) {
+  char base[kPathSize];
+  std::memset(base, 0, sizeof(base));
+  if (registry_path == nullptr || registry_path[0] == '\0') {
+    ExeDirJoin("Pelok.ini", base, kPathSize);
+  } else if (!NamesItsOwnFile(registry_path)) {
+    ExeDirJoin(registry_path, base, kPathSize);
+  } else {
+    FollowRedirect(registry_path, out, out_len);
+    return;
+  }
+  FollowRedirect(base, out, out_len);
+}
+
+void FollowRedirect(const char* ini_path, char* out, int out_len) {
+  if (out == nullptr || out_len <= 0) return;
+  out[0] = '\0';
+  if (ini_path == nullptr) return;
+  // Every file passed through, so that a chain leading back into itself ends.
+  std::vector<std::string> chain{ini_path};
+  for (;;) {
+    const char* current = chain.back().c_str();
+    char next[kPathSize];
+    std::memset(next, 0, sizeof(next));
+    ReadValue(current, "Redirect", "Path", "", next, kPathSize);
+    if (IsBlank(next)) break;
+    if (!NamesItsOwnFile(next)) {
+      JoinRelative(current, next, out, out_len);
+      return;
+    }
+    bool seen = false;
+    for (const std::string& file : chain) seen = seen || SameFile(file, next);
+    if (seen) break;
+    chain.emplace_back(next);
+  }
+  CopyText(out, out_len, chain.back().c_str());
+}
+
+void ReadModulePath(const char* ini_path, const char* section, char* out, int out_len) {
+  if (out == nullptr || out_len <= 0) return;
+  out[0] = '\0';
+  // Without a file the system would read its own default one.
+  if (ini_path == nullptr || section == nullptr) return;
+  char dll[kPathSize];
+  std::memset(dll, 0, sizeof(dll));
+  ReadTrimmed(ini_path, section, "DLL", "", dll, kPathSize);
+  if (NamesItsOwnFile(dll)) {
+    CopyText(out, out_len, dll);
+    return;
+  }
+  char flag[kFlagSize];
+  std::memset(flag, 0, sizeof(flag));
+  ReadTrimmed(ini_path, section, "NotUseDefaultDllPath", "0", flag, kFlagSize);
+  ResolveModuleValue(ini_path, dll, flag[0] == '1' ? 0 : 1, out, out_len);
+}
+
+void ReadFactoryDllPath(const char* ini_path, char* out, int out_len) {
+  ReadModulePath(ini_path, "361", out, out_len);
+}
+
+void ResolveModuleValue(const char* ini_path, const char* dll, int use_default_dir, char* out,
+                        int out_len) {
+  if (out == nullptr || out_len <= 0) return;
+  out[0] = '\0';
+  if (ini_path == nullptr || dll == nullptr) return;
+  if (NamesItsOwnFile(dll)) {
+    CopyText(out, out_len, dll);
+    return;
+  }
+  if (use_default_dir == 0) {
+    JoinRelative(ini_path, dll, out, out_len);
+    return;
+  }
+  char dir[kPathSize];
+  std::memset(dir, 0, sizeof(dir));
+  ReadValue(ini_path, "DefaultValue", "DllPath", "", dir, kPathSize);
+  char joined[kPathSize];
+  std::memset(joined, 0, sizeof(joined));
+  JoinPath(dir, dll, joined, kPathSize);
+  if (NamesItsOwnFile(joined)) {
+    CopyText(out, out_len, joined);
+  } else {
+    JoinRelative(ini_path, joined, out, out_len);
+  }
+}
+
+}  // namespace pelok

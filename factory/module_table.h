@@ -1,0 +1,67 @@
+// The component modules the factory module has loaded: which module serves which component id
+// for a DLL registry file, and which modules have said they are idle.
+//
+// The table holds one reference (one LoadLibraryA) on each module it loaded, whatever spelling
+// of its path named it, and gives it back only in UnloadIdle.
+#ifndef PELOK_FACTORY_MODULE_TABLE_H_
+#define PELOK_FACTORY_MODULE_TABLE_H_
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "factory/factory_lock.h"
+#include "platform/win32_api.h"
+
+namespace pelok {
+
+// The export of that name, as a function of type Fn; null when the module has none.
+template <class Fn>
+Fn ModuleExport(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+class ModuleTable {
+ public:
+  ModuleTable() = default;
+  ModuleTable(const ModuleTable&) = delete;
+  ModuleTable& operator=(const ModuleTable&) = delete;
+
+  // The module that serves component_id for the DLL registry file ini_path (already resolved),
+  // loaded if need be: the module of the "[id]" section's "DLL" value if that is not blank,
+  // else the first module listed under "[Modules]" whose GetComponentIDs names the id. Null
+  // when there is none. A module handed out is not unloaded until its Release.
+  HMODULE Acquire(const char* ini_path, int component_id);
+  void Release(HMODULE module);
+
+  // The module with that instance handle has no live instance left. A module the table has not
+  // loaded is remembered, and counts as idle if the table loads it later.
+  void MarkIdle(void* module_instance);
+  // Frees every idle module that is not in use and whose PelokDllCanUnloadNow says 1. Returns
+  // the number freed. Must not be called from inside one of those modules' calls.
+  int UnloadIdle();
+
+ private:
+  struct Module {
+    std::vector<int> ids;  // what its GetComponentIDs reported when it was loaded
+    bool idle = false;
+    int users = 0;  // calls handed out by Acquire and not yet released
+  };
+
+  HMODULE Load(const char* path);
+  HMODULE Discover(const char* ini_path, int component_id);
+  void Forget(HMODULE module);
+
+  FactoryLock lock_;
+  std::map<HMODULE, Module> modules_;
+  std::map<std::string, HMODULE> by_path_;
+  // Per DLL registry file: component id -> the module found serving it under "[Modules]".
+  std::map<std::pair<std::string, int>, HMODULE> served_;
+  std::set<void*> idle_elsewhere_;
+};
+
+}  // namespace pelok
+
+#endif  // PELOK_FACTORY_MODULE_TABLE_H_
