@@ -1,0 +1,31 @@
+// How the store cuts a key path ("share/app/net") into the names of nested elements, and which
+// names it may write as new elements.
+#ifndef PELOK_STORE_KEY_PATH_H_
+#define PELOK_STORE_KEY_PATH_H_
+
+#include <cstddef>
+
+#include "pelok/component.h"
+
+namespace pelok {
+
+enum class KeyPathStep {
+  kPart,     // part holds the next element name
+  kEnd,      // the whole path has been read
+  kTooLong,  // the next part has 260 characters or more: the path cannot be walked
+};
+
+// Reads the part of key_path that starts at *cursor into part and moves *cursor past it and
+// the "/" after it. A part ends at the next "/" unless that "/" stands at the cursor itself;
+// then the whole rest (beginning with "/") is one part. So a trailing "/" is ignored and an
+// empty key path has no parts at all (it names the document element).
+KeyPathStep NextKeyPathPart(const char* key_path, size_t* cursor, char (&part)[kPathBufferSize]);
+
+// 1 when name can be written as an element name that the store file loads again: a letter,
+// "_", ":" or a byte above 127 first, then also digits, "-" and ".". Everything else (blanks,
+// "/", markup characters, a leading digit) would leave a file that no longer loads.
+int IsStorableName(const char* name);
+
+}  // namespace pelok
+
+#endif  // PELOK_STORE_KEY_PATH_H_

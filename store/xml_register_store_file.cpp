@@ -1,0 +1,116 @@
+// Opening, creating, saving and closing the store file.
+#include <cstring>
+
+#include "platform/win32_api.h"
+#include "store/key_path.h"
+#include "store/root_path.h"
+#include "store/store_file.h"
+#include "store/trace.h"
+#include "store/xml_register_store.h"
+#include "util/bounded_string.h"
+
+namespace pelok {
+
+namespace {
+
+constexpr char kRegisterElement[] = "processregister";
+constexpr char kDeclaration[] = "xml version=\"1.0\"";
+
+}  // namespace
+
+int XmlRegisterStore::OpenStoreFile(const char* file_name) {
+  if (document_ == nullptr || file_name == nullptr) return 0;
+  char resolved[kPathBufferSize] = {};
+  if (!ResolvePath(file_name, resolved, kPathBufferSize)) return 0;
+  std::memcpy(store_file_, resolved, sizeof(store_file_));
+  document_is_file_ = 0;
+
+  if (FileExists(store_file_, 0)) {
+    const DWORD attributes = GetFileAttributesA(store_file_);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      SetFileAttributesA(store_file_, FILE_ATTRIBUTE_NORMAL);
+    }
+    const int loaded = LoadDocument();
+    if (loaded && HoldsRegister()) return loaded;
+    // Damaged, cut short or not a store at all: its bytes are kept beside it, never
+    // deleted or written over. If they cannot be moved, the store stays unopened.
+    document_is_file_ = 0;
+    if (!SetStoreFileAside(store_file_)) return 0;
+  }
+  return CreateStoreFile() && LoadDocument() ? 1 : 0;
+}
+
+int XmlRegisterStore::HoldsRegister() {
+  document_->ResetPos();
+  const int found = document_->FindElem(kRegisterElement);
+  document_->ResetPos();
+  return found ? 1 : 0;
+}
+
+int XmlRegisterStore::CreateStoreFile() {
+  const int directory_ready = CreateParentDirectory(store_file_);
+  if (!directory_ready) Trace(record_.record(), kDirectoryCreateFailedMessage, store_file_);
+  // An existing file is left to the load that follows.
+  if (!CreateNewEmptyFile(store_file_)) return directory_ready;
+  if (!document_->Load(store_file_) ||
+      !document_->AddNode(kXmlNodeProcessingInstruction, kDeclaration) ||
+      !document_->AddElem(kRegisterElement, "", 0)) {
+    return 0;
+  }
+  document_->EndEdit();
+  return document_->Save(store_file_) ? 1 : 0;
+}
+
+int XmlRegisterStore::CreateKeyPath(const char* key_path) {
+  if (key_path == nullptr || document_ == nullptr) return 0;
+  // Without a loaded document there is nothing to add to, and saving would write whatever
+  // the document component holds over a store file that merely failed to load.
+  if (!LoadDocument()) return 0;
+  const int result =
+      document_->FindElem(kRegisterElement) && document_->IntoElem() && EnterOrAddKeyParts(key_path)
+          ? 1
+          : 0;
+  document_->EndEdit();
+  document_->Save(store_file_);
+  return result;
+}
+
+int XmlRegisterStore::EnterOrAddKeyParts(const char* key_path) {
+  size_t cursor = 0;
+  char part[kPathBufferSize];
+  for (;;) {
+    switch (NextKeyPathPart(key_path, &cursor, part)) {
+      case KeyPathStep::kEnd:
+        return 1;
+      case KeyPathStep::kTooLong:
+        return 0;
+      case KeyPathStep::kPart:
+        break;
+    }
+    if (document_->FindElem(part)) {
+      if (!document_->IntoElem()) return 0;
+    } else if (!IsStorableName(part) || !document_->AddElem(part, "", 0) ||
+               !document_->IntoElem()) {
+      return 0;
+    }
+  }
+}
+
+int XmlRegisterStore::Save() {
+  auto guard = Guard();
+  if (document_ == nullptr || !document_is_file_) return 0;
+  return document_->Save(store_file_) ? 1 : 0;
+}
+
+void XmlRegisterStore::CloseStore() {
+  auto guard = Guard();
+  if (document_ != nullptr) {
+    if (document_is_file_) document_->Save(store_file_);
+    ReleaseChildAs(&document_);
+    document_ = nullptr;
+  }
+  document_is_file_ = 0;
+  std::memset(store_file_, 0, sizeof(store_file_));
+}
+
+}  // namespace pelok

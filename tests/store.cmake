@@ -1,0 +1,24 @@
+# The persistent store: key paths, root paths, trace lines and file steps on their own, then
+# the store component and the registry's stored keys through the real modules.
+pelok_add_test(store_key_path_test SOURCES store_key_path_test.cpp LIBS pelok_core)
+pelok_add_test(root_path_test SOURCES root_path_test.cpp LIBS pelok_core)
+pelok_add_test(trace_test SOURCES trace_test.cpp LIBS pelok_core)
+pelok_add_test(store_file_test SOURCES store_file_test.cpp LIBS pelok_core)
+
+# Each of these loads PelReg.dll from the bin directory as a host program does. The root path
+# and the trace settings are taken once per process, so those scenarios have programs of their
+# own.
+foreach(name
+    store_component_test
+    persistence_roundtrip_test
+    persistence_file_format_test
+    persistence_recovery_test
+    persistence_root_path_test
+    persistence_trace_test)
+  pelok_add_test(${name} SOURCES ${name}.cpp persistence_host.cpp LIBS pelok_pugixml)
+  foreach(module PelReg PelFact PelXml)
+    if(TARGET ${module})
+      add_dependencies(${name} ${module})
+    endif()
+  endforeach()
+endforeach()
