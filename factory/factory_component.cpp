@@ -22,6 +22,8 @@ IComponent* FactoryComponent::CreateInstance(int component_id, const char* regis
   char ini_path[kPathSize];
   std::memset(ini_path, 0, sizeof(ini_path));
   ResolveRegistryFile(registry_path, ini_path, kPathSize);
+  // A registry path too long for a path names no file.
+  if (ini_path[0] == '\0') return nullptr;
   HMODULE module = modules_.Acquire(ini_path, component_id);
   if (module == nullptr) return nullptr;
   // No lock is held here: the new component's constructor calls back into the factory.

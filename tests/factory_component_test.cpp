@@ -158,6 +158,7 @@ TEST_F(CreateInstanceTest, SectionOfTheIdWinsOverModules) {
 TEST_F(CreateInstanceTest, MissingFilesAndModulesGiveNull) {
   EXPECT_EQ(nullptr, Create(kTestComponent, dir_.Join("missing.ini")));
   EXPECT_EQ(nullptr, Create(kTestComponent, dir_.path()));
+  EXPECT_EQ(nullptr, Create(kTestComponent, dir_.Join(std::string(300, 'r') + ".ini")));
   EXPECT_EQ(nullptr, Create(kTestComponent, Registry("")));
   EXPECT_EQ(nullptr, Create(kTestComponent, Registry("[5001]\nDLL=missing.dll\n")));
   EXPECT_EQ(nullptr, Create(kTestComponent, Registry("[5001]\nDLL=\n[Modules]\n")));

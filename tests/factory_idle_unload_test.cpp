@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32_api.h"
 #include "tests/support/factory_module.h"
 #include "tests/support/module_loader.h"
 #include "tests/support/temp_dir.h"
@@ -63,6 +64,19 @@ TEST_F(IdleUnloadTest, ModuleGoesOnlyAfterItsLastComponent) {
   EXPECT_FALSE(ModuleIsLoaded("PelTest.dll"));
 }
 
+TEST_F(IdleUnloadTest, ModuleThatNeverSaidItIsIdleStays) {
+  const std::string ini =
+      WriteRegistryFile(dir_, "unserved.ini", "[5999]\nDLL=" + ModulePath("PelTest.dll") + "\n");
+  // The module is loaded for an id it does not serve: no component, nothing announced.
+  EXPECT_EQ(nullptr, Factory().factory->CreateInstance(5999, ini.c_str()));
+  ASSERT_TRUE(ModuleIsLoaded("PelTest.dll"));
+  EXPECT_EQ(0, UnloadIdle());
+  EXPECT_TRUE(ModuleIsLoaded("PelTest.dll"));
+  EXPECT_EQ(1, Factory().factory->OnModuleIdle(GetModuleHandleA("PelTest.dll")));
+  EXPECT_EQ(1, UnloadIdle());
+  EXPECT_FALSE(ModuleIsLoaded("PelTest.dll"));
+}
+
 TEST_F(IdleUnloadTest, IdleModuleInUseAgainStays) {
   IComponent* first = Create(test::kTestComponent);
   ASSERT_NE(nullptr, first);
@@ -78,9 +92,10 @@ TEST_F(IdleUnloadTest, IdleModuleInUseAgainStays) {
 }
 
 TEST_F(IdleUnloadTest, OneReferenceWhateverTheSpellingOrThreads) {
+  // The same file through a path spelt otherwise ("bin\\.\\PelTest.dll").
   const std::string other_spelling = WriteRegistryFile(
       dir_, "other.ini",
-      "[Modules]\ntest=PelTest.dll\n[DefaultValue]\nDllPath=" + test::BinDir() + "\n");
+      "[Modules]\ntest=PelTest.dll\n[DefaultValue]\nDllPath=" + test::BinDir() + "\\.\n");
   const std::string section =
       WriteRegistryFile(dir_, "section.ini", "[5002]\nDLL=" + ModulePath("PelTest.dll") + "\n");
   std::vector<IComponent*> components(12, nullptr);
