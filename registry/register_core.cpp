@@ -16,6 +16,9 @@ RegisterCore::RegisterCore() {
 int RegisterCore::SetStoreFile(const char* path) {
   auto guard = Guard();
   if (path == nullptr || provider_ == nullptr) return 0;
+  // The provider drops a path that does not fit its buffer; saying 1 then would leave the
+  // caller's values to go to another file (or none) while it believes its own was set.
+  if (!FitsIn(path, kKeyPathBufferSize)) return 0;
   provider_->SetStoreFile(path);
   return 1;
 }

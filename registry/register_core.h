@@ -18,7 +18,8 @@ class RegisterCore final
  public:
   RegisterCore();
 
-  // 1 when the path reached the provider (which drops one of 260 characters or more).
+  // 1 when the path reached the provider; 0 for null and for a path of 260 characters or more,
+  // which the provider could not keep.
   int SetStoreFile(const char* path) override;
   // Opens parent/sub_key in the table of key_kind, creating it when it is not open there.
   // *out_disposition: 1 created, 2 was open (may be null). A null out_key is refused.

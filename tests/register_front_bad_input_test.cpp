@@ -180,7 +180,7 @@ TEST_F(RegisterFrontBadInputTest, NamesThatDoNotFitLeaveTheBufferUnchanged) {
   EXPECT_STREQ("share/app", ten);
 }
 
-TEST_F(RegisterFrontBadInputTest, PathsOf260CharactersAreRefusedOrDropped) {
+TEST_F(RegisterFrontBadInputTest, PathsOf260CharactersAreRefused) {
   const std::string path(260, 'p');
   uint32_t key = 0x12345678u;
   int disposition = 0x55;
@@ -188,7 +188,7 @@ TEST_F(RegisterFrontBadInputTest, PathsOf260CharactersAreRefusedOrDropped) {
   EXPECT_EQ(0, front_->CreateKey(key_, path.c_str(), kind::kMemory, 0, &key, &disposition));
   EXPECT_EQ(0x12345678u, key);
   EXPECT_EQ(0x55, disposition);
-  EXPECT_EQ(1, front_->SetStoreFile(path.c_str())) << "the provider drops it silently";
+  EXPECT_EQ(0, front_->SetStoreFile(path.c_str())) << "a store file that cannot be kept";
 
   const std::string long_name(300, 'n');
   ASSERT_EQ(1, front_->SetValue(key_, long_name.c_str(), value_type::kText, "v", 2))
