@@ -53,19 +53,11 @@ HMODULE ModuleTable::Acquire(const char* ini_path, int component_id) {
   char dll[kPathSize];
   std::memset(dll, 0, sizeof(dll));
   ReadTrimmed(ini_path, section, "DLL", dll, kPathSize);
-
-  LockScope scope(lock_);
-  HMODULE module = nullptr;
-  if (!IsBlank(dll)) {
-    char path[kPathSize];
-    std::memset(path, 0, sizeof(path));
-    ReadModulePath(ini_path, section, path, kPathSize);
-    module = Load(path);
-  } else {
-    module = Discover(ini_path, component_id);
-  }
-  if (module != nullptr) ++modules_[module].users;
-  return module;
+  if (IsBlank(dll)) return Discover(ini_path, component_id);
+  char path[kPathSize];
+  std::memset(path, 0, sizeof(path));
+  ReadModulePath(ini_path, section, path, kPathSize);
+  return AcquirePath(path);
 }
 
 void ModuleTable::Release(HMODULE module) {
@@ -76,74 +68,103 @@ void ModuleTable::Release(HMODULE module) {
 
 void ModuleTable::MarkIdle(void* module_instance) {
   if (module_instance == nullptr) return;
-  LockScope scope(lock_);
-  const auto found = modules_.find(static_cast<HMODULE>(module_instance));
-  if (found != modules_.end()) {
-    found->second.idle = true;
-  } else {
-    idle_elsewhere_.insert(module_instance);
-  }
+  LockScope scope(idle_lock_);
+  idle_.insert(module_instance);
 }
 
 int ModuleTable::UnloadIdle() {
+  // Idle modules not in use, held meanwhile so that no one else unloads them.
+  std::vector<HMODULE> candidates;
+  {
+    LockScope scope(lock_);
+    LockScope idle_scope(idle_lock_);
+    for (auto& entry : modules_) {
+      if (entry.second.users > 0 || idle_.count(entry.first) == 0) continue;
+      ++entry.second.users;
+      candidates.push_back(entry.first);
+    }
+  }
+  std::vector<HMODULE> unloadable;
+  for (HMODULE module : candidates) {
+    const auto can_unload = ModuleExport<PelokDllCanUnloadNowFn>(module, "PelokDllCanUnloadNow");
+    if (can_unload != nullptr && can_unload() == 1) unloadable.push_back(module);
+  }
   std::vector<HMODULE> unload;
   {
     LockScope scope(lock_);
-    for (const auto& entry : modules_) {
-      if (!entry.second.idle || entry.second.users > 0) continue;
-      const auto can_unload =
-          ModuleExport<PelokDllCanUnloadNowFn>(entry.first, "PelokDllCanUnloadNow");
-      if (can_unload != nullptr && can_unload() == 1) unload.push_back(entry.first);
+    for (HMODULE module : candidates) Release(module);
+    for (HMODULE module : unloadable) {
+      // Taken again while it was being asked: it stays.
+      if (modules_[module].users > 0) continue;
+      Forget(module);
+      unload.push_back(module);
     }
-    for (HMODULE module : unload) Forget(module);
   }
-  // Outside the lock: a module's detach may still call the factory (its last idle notice).
   for (HMODULE module : unload) FreeLibrary(module);
   return static_cast<int>(unload.size());
 }
 
-HMODULE ModuleTable::Load(const char* path) {
+HMODULE ModuleTable::AcquirePath(const char* path) {
   // An empty name would give the executable's own handle on some systems.
   if (IsBlank(path)) return nullptr;
   const std::string key = PathKey(path);
-  const auto known = by_path_.find(key);
-  if (known != by_path_.end()) return known->second;
+  {
+    LockScope scope(lock_);
+    const auto known = by_path_.find(key);
+    if (known != by_path_.end()) {
+      ++modules_[known->second].users;
+      return known->second;
+    }
+  }
   HMODULE module = LoadLibraryA(path);
   if (module == nullptr) return nullptr;
-  if (modules_.count(module) != 0) {
-    // Another spelling of a module already held: keep a single reference on it.
-    FreeLibrary(module);
-  } else {
-    Module& entry = modules_[module];
-    entry.ids = ServedIds(module);
-    entry.idle = idle_elsewhere_.erase(module) != 0;
+  std::vector<int> ids = ServedIds(module);
+  bool held_already = false;
+  {
+    LockScope scope(lock_);
+    const auto found = modules_.find(module);
+    held_already = found != modules_.end();
+    Module& entry = held_already ? found->second : modules_[module];
+    if (!held_already) entry.ids = std::move(ids);
+    ++entry.users;
+    by_path_[key] = module;
   }
-  by_path_[key] = module;
+  // The table keeps a single reference on a module, whatever spelling or thread loaded it.
+  if (held_already) FreeLibrary(module);
   return module;
 }
 
 HMODULE ModuleTable::Discover(const char* ini_path, int component_id) {
-  const auto known = served_.find({PathKey(ini_path), component_id});
-  if (known != served_.end()) return known->second;
+  const std::pair<std::string, int> request{PathKey(ini_path), component_id};
+  {
+    LockScope scope(lock_);
+    const auto known = served_.find(request);
+    if (known != served_.end()) {
+      ++modules_[known->second].users;
+      return known->second;
+    }
+  }
 
   // The key names, each with its terminator; the last byte of the buffer stays 0 whatever
   // is read, so that the walk below ends inside it.
   std::vector<char> names(kKeyListSize, '\0');
   GetPrivateProfileStringA("Modules", nullptr, "", names.data(), kKeyListSize - 1, ini_path);
   for (size_t at = 0; at < names.size() && names[at] != '\0'; at += std::strlen(&names[at]) + 1) {
-    const char* name = &names[at];
     char value[kPathSize];
     std::memset(value, 0, sizeof(value));
-    ReadTrimmed(ini_path, "Modules", name, value, kPathSize);
+    ReadTrimmed(ini_path, "Modules", &names[at], value, kPathSize);
     if (IsBlank(value)) continue;
     char path[kPathSize];
     std::memset(path, 0, sizeof(path));
     ResolveModuleValue(ini_path, value, 1, path, kPathSize);
-    HMODULE module = Load(path);
-    if (module != nullptr && Serves(modules_[module].ids, component_id)) {
-      served_[{PathKey(ini_path), component_id}] = module;
+    HMODULE module = AcquirePath(path);
+    if (module == nullptr) continue;
+    LockScope scope(lock_);
+    if (Serves(modules_[module].ids, component_id)) {
+      served_[request] = module;
       return module;
     }
+    Release(module);
   }
   return nullptr;
 }
@@ -156,6 +177,9 @@ void ModuleTable::Forget(HMODULE module) {
   for (auto it = served_.begin(); it != served_.end();) {
     it = it->second == module ? served_.erase(it) : std::next(it);
   }
+  // Loaded again later, it has to say again that it is idle.
+  LockScope idle_scope(idle_lock_);
+  idle_.erase(module);
 }
 
 }  // namespace pelok

@@ -46,20 +46,27 @@ class ModuleTable {
  private:
   struct Module {
     std::vector<int> ids;  // what its GetComponentIDs reported when it was loaded
-    bool idle = false;
-    int users = 0;  // calls handed out by Acquire and not yet released
+    int users = 0;         // Acquire calls not yet released
   };
 
-  HMODULE Load(const char* path);
+  // The module at path, loaded once per module, and held for the caller as Acquire does.
+  HMODULE AcquirePath(const char* path);
   HMODULE Discover(const char* ini_path, int component_id);
+  // Under lock_.
   void Forget(HMODULE module);
 
+  // Guards the tables below. Never held while a module's own code runs (its loading included):
+  // a module may hold a lock of its own when it calls the factory.
   FactoryLock lock_;
   std::map<HMODULE, Module> modules_;
   std::map<std::string, HMODULE> by_path_;
   // Per DLL registry file: component id -> the module found serving it under "[Modules]".
   std::map<std::pair<std::string, int>, HMODULE> served_;
-  std::set<void*> idle_elsewhere_;
+
+  // Guards idle_ alone, so that an idle notice never waits for the tables; taken after lock_
+  // where both are needed.
+  FactoryLock idle_lock_;
+  std::set<void*> idle_;
 };
 
 }  // namespace pelok
