@@ -7,7 +7,7 @@ if(TARGET PelFact)
 endif()
 
 # The registry as a host program uses it, through PelReg.dll and PelFact.dll.
-foreach(scenario keys values lifetime bad_input)
+foreach(scenario keys values lifetime bad_input stored_keys)
   pelok_add_test(register_front_${scenario}_test
                  SOURCES register_front_${scenario}_test.cpp registry_front_fixture.cpp)
   foreach(module PelReg PelFact PelXml)
