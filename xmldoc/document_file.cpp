@@ -1,0 +1,107 @@
+#include "xmldoc/document_file.h"
+
+#include <cstdio>
+
+#include "platform/win32_api.h"
+
+namespace pelok {
+
+namespace {
+
+// Closes the handle when it goes out of scope.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() { Close(); }
+
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  bool Close() {
+    if (!valid()) return true;
+    const bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+constexpr DWORD kChunk = 1u << 20;
+constexpr DWORD kInvalidFileSize = 0xFFFFFFFFu;
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const size_t left = bytes.size() - done;
+    const DWORD size = left < kChunk ? static_cast<DWORD>(left) : kChunk;
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, size, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// Whether writing bytes into the existing file itself worked; only done for a file that is
+// empty, which is all it can lose.
+bool WriteIntoEmptyFile(const char* path, const std::string& bytes) {
+  ScopedHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  DWORD high = 0;
+  if (GetFileSize(file.get(), &high) != 0 || high != 0) return false;
+  return WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) && file.Close();
+}
+
+}  // namespace
+
+bool ReadWholeFile(const char* path, std::string* bytes) {
+  bytes->clear();
+  ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file.get(), &high);
+  if (high != 0) return false;  // 4 GB and more: not a document this module reads
+  if (size != kInvalidFileSize) bytes->reserve(size);
+  // Read to the end, whatever the size said: the file may have grown meanwhile.
+  std::string chunk(kChunk, '\0');
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), &chunk[0], kChunk, &read, nullptr)) return false;
+    if (read == 0) return true;
+    bytes->append(chunk, 0, read);
+  }
+}
+
+bool ReplaceFileContent(const char* path, const std::string& bytes) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return false;
+  }
+  char suffix[32];
+  std::snprintf(suffix, sizeof(suffix), ".%lu.tmp",
+                static_cast<unsigned long>(GetCurrentProcessId()));
+  const std::string temporary = std::string(path) + suffix;
+  ScopedHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  written = file.Close() && written;
+  if (written && MoveFileExA(temporary.c_str(), path,
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return true;
+  }
+  DeleteFileA(temporary.c_str());
+  // Windows cannot replace a file that another handle holds open without sharing deletion:
+  // the register store keeps its freshly created, still empty store file open while it writes
+  // the first document into it. An empty file has nothing to lose, so it is filled in place.
+  return written && WriteIntoEmptyFile(path, bytes);
+}
+
+}  // namespace pelok

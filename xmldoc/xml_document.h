@@ -1,0 +1,133 @@
+// XmlDocument: component 1, one XML document with one position.
+//
+// The position is a level (the document itself or an element), whose child elements FindElem,
+// AddElem and GetChildNameByIndex look at, and the current child at that level (none right after
+// ResetPos and IntoElem). Without a current child the level's element is the current element, so
+// that after IntoElem the element entered can still be read, changed and removed.
+//
+// The document remembers the file it holds (the last one loaded or saved): Load of that file
+// keeps the document as it is, with the edits made since, and reads nothing.
+#ifndef PELOK_XMLDOC_XML_DOCUMENT_H_
+#define PELOK_XMLDOC_XML_DOCUMENT_H_
+
+#include <pugixml.hpp>
+#include <string>
+
+#include "framework/xml_document.h"
+#include "xmldoc/child_name_index.h"
+
+namespace pelok {
+
+class XmlDocument final : public IXmlDocument {
+ public:
+  XmlDocument();
+  XmlDocument(const XmlDocument&) = delete;
+  XmlDocument& operator=(const XmlDocument&) = delete;
+
+  // The documents alive in this module.
+  static int LiveCount();
+
+  int GetComponentId() override { return component_id::kXmlDocument; }
+  int GetVersion() override { return 1; }
+  // Deletes the document, whatever force says.
+  void Destroy(int force) override;
+  int GetAutoFree() override { return auto_free_; }
+  void SetAutoFree(int mark) override { auto_free_ = mark; }
+
+  int Load(const char* file) override;
+  int FindElem(const char* name) override;
+  int IntoElem() override;
+  int OutOfElem() override;
+  int ResetPos() override;
+  int GetTagName(char* buf, int len) override;
+  int GetData(char* buf, int len) override;
+  int GetAttrib(const char* name, char* buf, int len) override;
+  int GetChildNameByIndex(int index, char* buf, int len) override;
+  int Save(const char* file) override;
+  int AddElem(const char* name, const char* data, int flags) override;
+  int AddNode(int node_kind, const char* text) override;
+  int RemoveElem() override;
+  int SetAttrib(const char* name, int value) override;
+  int SetData(const char* text) override;
+  int EndEdit() override { return 1; }
+
+  int Reserved6() override { return 0; }
+  int Reserved7() override { return 0; }
+  int Reserved9() override { return 0; }
+  int Reserved12() override { return 0; }
+  int Reserved13() override { return 0; }
+  int Reserved16() override { return 0; }
+  int Reserved17() override { return 0; }
+  int Reserved18() override { return 0; }
+  int Reserved21() override { return 0; }
+  int Reserved23() override { return 0; }
+  int Reserved24() override { return 0; }
+  int Reserved25() override { return 0; }
+  int Reserved26() override { return 0; }
+  int Reserved27() override { return 0; }
+  int Reserved28() override { return 0; }
+  int Reserved30() override { return 0; }
+  int Reserved31() override { return 0; }
+  int Reserved33() override { return 0; }
+  int Reserved34() override { return 0; }
+  int Reserved35() override { return 0; }
+  int Reserved36() override { return 0; }
+  int Reserved37() override { return 0; }
+  int Reserved38() override { return 0; }
+  int Reserved39() override { return 0; }
+  int Reserved40() override { return 0; }
+  int Reserved41() override { return 0; }
+  int Reserved42() override { return 0; }
+  int Reserved43() override { return 0; }
+  int Reserved44() override { return 0; }
+  int Reserved45() override { return 0; }
+  int Reserved46() override { return 0; }
+  int Reserved47() override { return 0; }
+  int Reserved48() override { return 0; }
+  int Reserved50() override { return 0; }
+  int Reserved52() override { return 0; }
+  int Reserved53() override { return 0; }
+  int Reserved55() override { return 0; }
+  int Reserved56() override { return 0; }
+  int Reserved57() override { return 0; }
+  int Reserved58() override { return 0; }
+  int Reserved59() override { return 0; }
+  int Reserved60() override { return 0; }
+  int Reserved61() override { return 0; }
+
+ private:
+  // Only through Destroy.
+  ~XmlDocument();
+
+  // The current element: the current child, else the level when it is an element.
+  pugi::xml_node CurrentElement() const;
+  // Forgets the tree and every position in it.
+  void Clear();
+  // Something that GetChildNameByIndex counts has changed.
+  void Edited() { ++edits_; }
+
+  pugi::xml_document document_;
+  pugi::xml_node level_;
+  pugi::xml_node child_;
+  ChildNameIndex index_;
+
+  // The file whose content the document is (loaded or saved last); empty for none.
+  std::string held_file_;
+  // The file whose last Load failed: not to be overwritten until a Load succeeds, since what the
+  // document holds now is not that file's content.
+  std::string unreadable_file_;
+
+  // GetChildNameByIndex resumes from its last answer when asked for a later index at the same
+  // level and nothing was edited since, so that enumerating 1..N is linear.
+  unsigned long edits_ = 0;
+  pugi::xml_node counted_level_;
+  unsigned long counted_edits_ = 0;
+  int counted_index_ = 0;
+  pugi::xml_node counted_child_;
+
+  int auto_free_ = 0;
+};
+
+}  // namespace pelok
+
+#endif  // PELOK_XMLDOC_XML_DOCUMENT_H_

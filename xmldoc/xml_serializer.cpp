@@ -1,0 +1,170 @@
+#include "xmldoc/xml_serializer.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace pelok {
+
+namespace {
+
+bool IsXmlSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+void AppendCharacterReference(unsigned char c, std::string* out) {
+  char reference[8];
+  std::snprintf(reference, sizeof(reference), "&#%u;", static_cast<unsigned>(c));
+  out->append(reference);
+}
+
+// A text of only whitespace would be dropped (beside other nodes) or taken as indentation by a
+// reader, so it goes out as references, which no reader treats as whitespace to skip.
+void AppendText(const char* text, std::string* out) {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+  bool only_space = *s != 0;
+  for (const unsigned char* p = s; *p != 0 && only_space; ++p) only_space = IsXmlSpace(*p);
+  if (only_space) {
+    for (; *s != 0; ++s) AppendCharacterReference(*s, out);
+    return;
+  }
+  for (; *s != 0; ++s) {
+    const unsigned char c = *s;
+    if (c == '&') {
+      out->append("&amp;");
+    } else if (c == '<') {
+      out->append("&lt;");
+    } else if (c == '>') {
+      out->append("&gt;");
+    } else if (c < 0x20 && c != '\t' && c != '\n') {
+      AppendCharacterReference(c, out);  // CR: a reader would turn a literal one into LF
+    } else {
+      out->push_back(static_cast<char>(c));
+    }
+  }
+}
+
+// Attribute values are normalised by readers: every whitespace character but the space, and
+// every control character, goes out as a reference.
+void AppendAttributeValue(const char* value, std::string* out) {
+  for (const unsigned char* s = reinterpret_cast<const unsigned char*>(value); *s != 0; ++s) {
+    const unsigned char c = *s;
+    if (c == '&') {
+      out->append("&amp;");
+    } else if (c == '<') {
+      out->append("&lt;");
+    } else if (c == '>') {
+      out->append("&gt;");
+    } else if (c == '"') {
+      out->append("&quot;");
+    } else if (c < 0x20) {
+      AppendCharacterReference(c, out);
+    } else {
+      out->push_back(static_cast<char>(c));
+    }
+  }
+}
+
+void AppendAttributes(pugi::xml_node node, std::string* out) {
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+    out->push_back(' ');
+    out->append(a.name());
+    out->append("=\"");
+    AppendAttributeValue(a.value(), out);
+    out->push_back('"');
+  }
+}
+
+bool IsText(pugi::xml_node node) {
+  return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+}
+
+// Indentation inside an element with text would become part of that text.
+bool IndentsChildren(pugi::xml_node element) {
+  for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+    if (IsText(child)) return false;
+  }
+  return true;
+}
+
+// Everything of a node but an element's children and end tag.
+void AppendNodeStart(pugi::xml_node node, std::string* out) {
+  switch (node.type()) {
+    case pugi::node_element:
+      out->push_back('<');
+      out->append(node.name());
+      AppendAttributes(node, out);
+      out->append(node.first_child() ? ">" : "/>");
+      break;
+    case pugi::node_pcdata:
+    case pugi::node_cdata:
+      // CDATA cannot carry a CR through a strict reader; as escaped text it reads back the same.
+      AppendText(node.value(), out);
+      break;
+    case pugi::node_comment:
+      out->append("<!--");
+      out->append(node.value());
+      out->append("-->");
+      break;
+    case pugi::node_pi:
+      out->append("<?");
+      out->append(node.name());
+      if (node.value()[0] != '\0') {
+        out->push_back(' ');
+        out->append(node.value());
+      }
+      out->append("?>");
+      break;
+    case pugi::node_declaration:
+      out->append("<?");
+      out->append(node.name());
+      AppendAttributes(node, out);
+      out->append("?>");
+      break;
+    case pugi::node_doctype:
+      out->append("<!DOCTYPE ");
+      out->append(node.value());
+      out->push_back('>');
+      break;
+    default:
+      break;
+  }
+}
+
+void AppendLineStart(size_t depth, std::string* out) {
+  out->push_back('\n');
+  out->append(depth, '\t');
+}
+
+}  // namespace
+
+void SerializeDocument(const pugi::xml_document& document, std::string* out) {
+  out->clear();
+  // indents[d]: whether the children at depth d go on lines of their own (the top level does).
+  // Iterative, so that a deeply nested file read from elsewhere cannot exhaust the stack.
+  std::vector<bool> indents{true};
+  pugi::xml_node node = document.first_child();
+  while (node) {
+    const size_t depth = indents.size() - 1;
+    if (indents.back() && !(depth == 0 && node == document.first_child())) {
+      AppendLineStart(depth, out);
+    }
+    AppendNodeStart(node, out);
+    if (node.type() == pugi::node_element && node.first_child()) {
+      indents.push_back(IndentsChildren(node));
+      node = node.first_child();
+      continue;
+    }
+    // Close every element whose last child this was, then go on with the next sibling.
+    while (!node.next_sibling() && indents.size() > 1) {
+      const bool indented = indents.back();
+      indents.pop_back();
+      node = node.parent();
+      if (indented) AppendLineStart(indents.size() - 1, out);
+      out->append("</");
+      out->append(node.name());
+      out->push_back('>');
+    }
+    node = node.next_sibling();
+  }
+  if (!out->empty()) out->push_back('\n');
+}
+
+}  // namespace pelok

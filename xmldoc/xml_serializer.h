@@ -1,0 +1,34 @@
+// The text of a document as this module writes it to a file.
+#ifndef PELOK_XMLDOC_XML_SERIALIZER_H_
+#define PELOK_XMLDOC_XML_SERIALIZER_H_
+
+#include <pugixml.hpp>
+#include <string>
+
+namespace pelok {
+
+// The parse options the loader uses; SerializeDocument writes what they read back exactly.
+//  - parse_eol and parse_wconv_attribute: a literal CR or line break in the file is read as a
+//    strict parser reads it (CR LF and CR become LF; in attributes they become spaces), so every
+//    CR, and every line break or tab inside an attribute, is written as a character reference.
+//  - parse_ws_pcdata_single: the whitespace-only text of an element that has nothing else is
+//    kept, while indentation between elements is dropped; the writer still writes
+//    whitespace-only text as character references, so that it survives beside child elements.
+//  - parse_declaration, parse_pi, parse_comments, parse_doctype, parse_cdata: a file written by
+//    hand keeps its other nodes when it is saved again.
+constexpr unsigned kXmlParseOptions =
+    pugi::parse_escapes | pugi::parse_eol | pugi::parse_wconv_attribute |
+    pugi::parse_ws_pcdata_single | pugi::parse_declaration | pugi::parse_pi | pugi::parse_comments |
+    pugi::parse_doctype | pugi::parse_cdata;
+
+// Writes the document into *out (replacing its content): one node per line with tab indentation
+// where an element holds only elements, and no added whitespace inside an element that has
+// text. Text is written byte for byte apart from these escapes: "&", "<" and ">" as entities,
+// CR and the control characters other than tab and LF as character references, and a text of
+// only whitespace entirely as character references. Bytes 0x80 and above are written unchanged.
+// An empty document gives "".
+void SerializeDocument(const pugi::xml_document& document, std::string* out);
+
+}  // namespace pelok
+
+#endif  // PELOK_XMLDOC_XML_SERIALIZER_H_
