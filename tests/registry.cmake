@@ -16,3 +16,5 @@ foreach(scenario keys values lifetime bad_input stored_keys)
     endif()
   endforeach()
 endforeach()
+pelok_add_test(registry_stored_key_values_test SOURCES registry_stored_key_values_test.cpp
+               LIBS pelok_core)
