@@ -1,0 +1,163 @@
+#include "tools/store_document.h"
+
+#include <cstdlib>
+
+#include "pelok/component.h"
+#include "tools/work_directory.h"
+
+namespace pelok {
+namespace tool {
+
+namespace {
+
+constexpr const char kDocumentElement[] = "processregister";
+constexpr const char kDeclaration[] = "xml version=\"1.0\"";
+// Deeper than any key path of 259 characters can reach; a deeper file is not a store file.
+constexpr int kMaxDepth = 160;
+// The largest text read from a store file.
+constexpr size_t kMaxText = size_t{1} << 28;
+
+}  // namespace
+
+StoreDocument::~StoreDocument() {
+  if (document_ != nullptr) document_->Destroy(0);
+}
+
+bool StoreDocument::Read(const std::string& path, std::vector<StoreEntry>* top,
+                         std::string* error) {
+  top->clear();
+  if (document_ == nullptr) {
+    *error = "no document component (1) to read it with";
+    return false;
+  }
+  if (!document_->Load(path.c_str())) {
+    *error = "it is not a readable XML file";
+    return false;
+  }
+  document_->ResetPos();
+  if (!document_->FindElem(kDocumentElement) || !document_->IntoElem()) {
+    *error = "it has no \"processregister\" element";
+    return false;
+  }
+  return ReadChildren(0, top, error);
+}
+
+bool StoreDocument::ReadChildren(int depth, std::vector<StoreEntry>* children, std::string* error) {
+  if (depth > kMaxDepth) {
+    *error = "its elements are nested too deeply";
+    return false;
+  }
+  while (document_->FindElem(nullptr)) {
+    StoreEntry entry;
+    if (!ReadEntry(&entry, error)) return false;
+    if (document_->IntoElem()) {
+      const bool read = ReadChildren(depth + 1, &entry.children, error);
+      document_->OutOfElem();
+      if (!read) return false;
+    }
+    children->push_back(std::move(entry));
+  }
+  return true;
+}
+
+bool StoreDocument::ReadEntry(StoreEntry* entry, std::string* error) {
+  char name[kPathBufferSize] = {0};
+  if (!document_->GetTagName(name, sizeof(name))) {
+    *error = "an element name is longer than 259 characters";
+    return false;
+  }
+  entry->name = name;
+  std::string attribute;
+  if (!ReadAttrib("type", &attribute)) return true;
+  entry->is_value = true;
+  entry->type = std::atoi(attribute.c_str());
+  if (ReadAttrib("size", &attribute)) entry->size = std::atoi(attribute.c_str());
+  // Binary text takes two digits a byte; every other text fits its size.
+  const size_t hint = entry->size > 0 ? 2 * static_cast<size_t>(entry->size) + 1 : 0;
+  if (!ReadText(&entry->text, hint)) {
+    *error = "the text of the value " + entry->name + " cannot be read";
+    return false;
+  }
+  return true;
+}
+
+bool StoreDocument::ReadText(std::string* text, size_t hint) {
+  size_t capacity = hint > kPathBufferSize ? hint : kPathBufferSize;
+  while (capacity <= kMaxText) {
+    std::string buffer(capacity, '\0');
+    if (document_->GetData(&buffer[0], static_cast<int>(capacity))) {
+      buffer.resize(buffer.find('\0'));
+      *text = std::move(buffer);
+      return true;
+    }
+    capacity *= 4;
+  }
+  return false;
+}
+
+bool StoreDocument::ReadAttrib(const char* name, std::string* text) {
+  char buffer[kPathBufferSize] = {0};
+  if (!document_->GetAttrib(name, buffer, sizeof(buffer))) return false;
+  *text = buffer;
+  return true;
+}
+
+bool StoreDocument::Write(const std::string& path, const std::vector<std::string>& parents,
+                          const std::vector<StoreEntry>& entries) {
+  if (document_ == nullptr || !WriteEmptyFile(path)) return false;
+  bool written = document_->Load(path.c_str()) &&
+                 document_->AddNode(kXmlNodeProcessingInstruction, kDeclaration) &&
+                 document_->AddElem(kDocumentElement, "", 0) && document_->IntoElem();
+  for (size_t i = 0; written && i < parents.size(); ++i) {
+    written = document_->AddElem(parents[i].c_str(), "", 0) && document_->IntoElem();
+  }
+  for (size_t i = 0; written && i < entries.size(); ++i) written = WriteEntry(entries[i]);
+  if (written) {
+    document_->EndEdit();
+    written = document_->Save(path.c_str()) != 0;
+  }
+  if (!written) RemoveFile(path);
+  return written;
+}
+
+bool StoreDocument::WriteEntry(const StoreEntry& entry) {
+  if (!document_->AddElem(entry.name.c_str(), "", 0)) return false;
+  if (entry.is_value) {
+    if (!document_->SetAttrib("type", entry.type) || !document_->SetAttrib("size", entry.size) ||
+        !document_->SetData(entry.text.c_str())) {
+      return false;
+    }
+  }
+  if (entry.children.empty()) return true;
+  if (!document_->IntoElem()) return false;
+  for (const StoreEntry& child : entry.children) {
+    if (!WriteEntry(child)) return false;
+  }
+  return document_->OutOfElem() != 0;
+}
+
+const StoreEntry* FindKeyEntry(const std::vector<StoreEntry>& entries,
+                               const std::vector<std::string>& parts, size_t* value_in_path) {
+  const std::vector<StoreEntry>* level = &entries;
+  const StoreEntry* found = nullptr;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    found = FindChild(*level, parts[i]);
+    if (found == nullptr) return nullptr;
+    if (found->is_value) {
+      *value_in_path = i + 1;
+      return nullptr;
+    }
+    level = &found->children;
+  }
+  return found;
+}
+
+const StoreEntry* FindChild(const std::vector<StoreEntry>& entries, const std::string& name) {
+  for (const StoreEntry& entry : entries) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace tool
+}  // namespace pelok

@@ -1,0 +1,67 @@
+#include "tools/work_directory.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/win32_api.h"
+
+namespace pelok {
+namespace tool {
+
+namespace {
+
+#if defined(_WIN32)
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+// The registry's own rule for a store file name: a drive or a leading backslash, and on POSIX
+// a leading slash, make it absolute; anything else goes below the root directory.
+bool IsAbsoluteName(const std::string& name) {
+  if (name.find(':') != std::string::npos || (!name.empty() && name[0] == '\\')) return true;
+  return kSeparator == '/' && !name.empty() && name[0] == '/';
+}
+
+}  // namespace
+
+std::string CurrentDirectory() {
+  std::error_code error;
+  std::string directory = std::filesystem::current_path(error).string();
+  if (error) return "";
+  // A root directory keeps its separator; nothing else has one at the end.
+  while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) {
+    directory.pop_back();
+  }
+  return directory;
+}
+
+std::string AbsoluteName(const std::string& name) {
+  if (IsAbsoluteName(name)) return name;
+  std::string directory = CurrentDirectory();
+  if (!directory.empty() && directory.back() != kSeparator) directory += kSeparator;
+  return directory + name;
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool WriteEmptyFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
+
+}  // namespace tool
+}  // namespace pelok
