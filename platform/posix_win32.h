@@ -30,6 +30,7 @@ typedef void (*FARPROC)();
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 #define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(0xFFFFFFFFu))
 #define INVALID_SET_FILE_POINTER (static_cast<DWORD>(0xFFFFFFFFu))
+#define INVALID_FILE_SIZE (static_cast<DWORD>(0xFFFFFFFFu))
 
 #define FILE_ATTRIBUTE_READONLY 0x00000001u
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
@@ -52,16 +53,31 @@ typedef void (*FARPROC)();
 #define MOVEFILE_WRITE_THROUGH 0x00000008u
 
 #define ERROR_SUCCESS 0u
+#define NO_ERROR 0u
 #define ERROR_FILE_NOT_FOUND 2u
 #define ERROR_PATH_NOT_FOUND 3u
+#define ERROR_TOO_MANY_OPEN_FILES 4u
 #define ERROR_ACCESS_DENIED 5u
 #define ERROR_INVALID_HANDLE 6u
 #define ERROR_NOT_ENOUGH_MEMORY 8u
+#define ERROR_NOT_SAME_DEVICE 17u
 #define ERROR_WRITE_FAULT 29u
+#define ERROR_READ_FAULT 30u
+#define ERROR_GEN_FAILURE 31u
+#define ERROR_NOT_SUPPORTED 50u
 #define ERROR_FILE_EXISTS 80u
 #define ERROR_INVALID_PARAMETER 87u
 #define ERROR_DISK_FULL 112u
+#define ERROR_INSUFFICIENT_BUFFER 122u
+#define ERROR_MOD_NOT_FOUND 126u
+#define ERROR_PROC_NOT_FOUND 127u
+#define ERROR_NEGATIVE_SEEK 131u
+#define ERROR_DIR_NOT_EMPTY 145u
+#define ERROR_BUSY 170u
 #define ERROR_ALREADY_EXISTS 183u
+#define ERROR_FILENAME_EXCED_RANGE 206u
+#define ERROR_FILE_TOO_LARGE 223u
+#define ERROR_DIRECTORY 267u
 
 #define DLL_PROCESS_DETACH 0
 #define DLL_PROCESS_ATTACH 1
@@ -91,7 +107,10 @@ void LeaveCriticalSection(CRITICAL_SECTION* section);
 
 // Modules. LoadLibraryA is dlopen(RTLD_NOW) of the path with slashes for backslashes;
 // GetModuleHandleA finds a loaded library by its file base name (case-insensitive), null naming
-// the executable; GetModuleFileNameA of null is /proc/self/exe.
+// the executable; GetModuleFileNameA of null is /proc/self/exe. As on Windows, a name without a
+// path and without an extension also matches NAME.dll, and GetModuleFileNameA cuts a name that
+// does not fit to size - 1 characters, terminates it, returns size and sets
+// ERROR_INSUFFICIENT_BUFFER.
 HMODULE LoadLibraryA(const char* path);
 BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, const char* name);
@@ -101,11 +120,14 @@ DWORD GetModuleFileNameA(HMODULE module, char* buf, DWORD size);
 // reference that takes is given back at once).
 HMODULE PelokModuleFromAddress(const void* address);
 
-// INI files, read as Windows reads them.
+// INI files, read as Windows reads them, afresh on every call (an edit is seen at once).
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* default_value,
                                char* out, DWORD size, const char* file);
 
-// Files.
+// Files. As on Windows: a directory cannot be opened as a file, a read-only file cannot be
+// opened for writing, deleted or replaced by CREATE_ALWAYS (whoever the process runs as), and
+// OPEN_ALWAYS and CREATE_ALWAYS on an existing file leave ERROR_ALREADY_EXISTS as the last error.
+// A file handle is never the null pointer.
 HANDLE CreateFileA(const char* path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
                    DWORD disposition, DWORD attributes, HANDLE template_file);
 BOOL CloseHandle(HANDLE handle);

@@ -1,1 +1,19 @@
-// placeholder
+// On Windows the real Win32 API serves the modules; only the fault-injection hooks are ours, and
+// there is nothing to inject into.
+#include "platform/fault_injection.h"
+
+namespace pelok {
+namespace fault_injection {
+
+bool Supported() { return false; }
+
+bool FailCall(const char* /*call*/, long /*nth*/, int /*error*/, bool /*persistent*/) {
+  return false;
+}
+
+long UseCount(const char* /*call*/) { return -1; }
+
+void Restore() {}
+
+}  // namespace fault_injection
+}  // namespace pelok
