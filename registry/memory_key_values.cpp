@@ -36,24 +36,24 @@ int MemoryKeyValues::GetKeyPath(char* buf, int len) {
 // Reading a value into the caller's buffer (QueryValue and EnumValue). A value larger than the
 // capacity is not copied, and a value whose block could not be allocated is never read from;
 // either way the stored size goes back in *size so that the caller learns what it needs. A
-// number is copied only as far as the capacity reaches: a caller may have stored it with fewer
-// than 4 bytes and read it back into as few.
+// number is always given as 4 bytes, so a capacity below 4 is refused too, and *size then says
+// 4 (as the store does for its numbers).
 int MemoryKeyValues::ReadValue(const ValueRecord& record, int* type, void* data, unsigned* size) {
   const unsigned capacity = *size;
-  bool readable = record.size <= capacity;
-  if (readable && record.type != kNumberType && record.size > 0 && record.block == nullptr) {
-    readable = false;
-  }
-  if (readable) {
-    *type = record.type;
-    if (record.type == kNumberType) {
-      std::memcpy(data, &record.number, std::min<unsigned>(capacity, sizeof(record.number)));
-    } else if (record.size > 0) {
-      std::memcpy(data, record.block, record.size);
-    }
-  }
   *size = record.size;
-  return readable ? 1 : 0;
+  if (record.size > capacity) return 0;
+  if (record.type == kNumberType) {
+    if (capacity < sizeof(record.number)) {
+      *size = sizeof(record.number);
+      return 0;
+    }
+    std::memcpy(data, &record.number, sizeof(record.number));
+  } else if (record.size > 0) {
+    if (record.block == nullptr) return 0;
+    std::memcpy(data, record.block, record.size);
+  }
+  *type = record.type;
+  return 1;
 }
 
 int MemoryKeyValues::SetValue(const char* name, int type, const void* data, unsigned size) {

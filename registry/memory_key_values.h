@@ -29,7 +29,8 @@ class MemoryKeyValues final : public Component<IMemoryKeyValues, component_id::k
   // A 32-bit number (type 2) is read from the first min(size, 4) bytes of data.
   int SetValue(const char* name, int type, const void* data, unsigned size) override;
   // The value at position index (from 0) in byte order of the names. *size is the capacity of
-  // data on the way in and the stored size on the way out. name_buf may be null.
+  // data on the way in and the stored size on the way out (4 for a number read into fewer than
+  // 4 bytes, which is refused). name_buf may be null.
   int EnumValue(int index, char* name_buf, int name_len, int* type, void* data,
                 unsigned* size) override;
   int QueryValue(const char* name, int* type, void* data, unsigned* size) override;

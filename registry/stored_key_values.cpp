@@ -1,6 +1,5 @@
 #include "registry/stored_key_values.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -64,8 +63,9 @@ int StoredKeyValues::QueryValue(const char* name, int* type, void* data, unsigne
   return QueryStore(name, type, data, size);
 }
 
-// The store writes a number as 4 bytes whatever the capacity. A buffer of fewer bytes receives
-// the number through a local one, cut to the capacity; other values come through unchanged.
+// A number is always given as 4 bytes. A store may write all 4 whatever the capacity, so a
+// buffer of fewer bytes is never handed to it: the store fills a local one, and a number found
+// there is refused with *size 4 (what the caller needs), as the memory values do.
 int StoredKeyValues::QueryStore(const char* name, int* type, void* data, unsigned* size) {
   if (size != nullptr && !IsUsableSize(*size)) return 0;
   if (data == nullptr || type == nullptr || size == nullptr || *size == 0 ||
@@ -75,10 +75,12 @@ int StoredKeyValues::QueryStore(const char* name, int* type, void* data, unsigne
   const unsigned capacity = *size;
   unsigned char local[kNumberBytes] = {};
   const int result = store_->QueryValue(key_path_, name, type, local, size);
-  if (result != 0) {
-    const unsigned written = *type == kNumberType ? kNumberBytes : *size;
-    std::memcpy(data, local, std::min(written, capacity));
+  if (result == 0) return 0;
+  if (*type == kNumberType) {
+    *size = kNumberBytes;
+    return 0;
   }
+  std::memcpy(data, local, *size < capacity ? *size : capacity);
   return result;
 }
 

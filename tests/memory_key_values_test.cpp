@@ -103,33 +103,33 @@ TEST_F(MemoryKeyValuesTest, ABufferTooSmallGetsNothingButLearnsTheSize) {
   EXPECT_EQ(9, out[1]);
 }
 
-TEST_F(MemoryKeyValuesTest, ANumberIsNeverWrittenPastTheCapacity) {
-  // Stored from 2 readable bytes, read back into 2 bytes: a full 32-bit read or write would
-  // cross either buffer.
+TEST_F(MemoryKeyValuesTest, ANumberNeedsFourBytesWhateverSizeItWasSetWith) {
+  // Set from 2 readable bytes: reading all 4 would cross the caller's buffer.
   const unsigned char two[2] = {0x34, 0x12};
   ASSERT_EQ(1, values_->SetValue("short", value_type::kUint32, two, 2));
-  unsigned char out[4] = {0xaa, 0xaa, 0xaa, 0xaa};
-  int type = 0;
-  unsigned size = 2;
-  EXPECT_EQ(1, values_->QueryValue("short", &type, out, &size));
-  EXPECT_EQ(2, type);
-  EXPECT_EQ(2u, size);
-  EXPECT_EQ(0x34, out[0]);
-  EXPECT_EQ(0x12, out[1]);
-  EXPECT_EQ(0xaa, out[2]);
-  EXPECT_EQ(0xaa, out[3]);
 
-  // A capacity larger than the stored size but below 4 receives the capacity's bytes only.
-  const unsigned char one[1] = {0x7f};
-  ASSERT_EQ(1, values_->SetValue("byte", value_type::kUint32, one, 1));
-  std::memset(out, 0xaa, sizeof(out));
-  size = 3;
-  EXPECT_EQ(1, values_->QueryValue("byte", &type, out, &size));
-  EXPECT_EQ(1u, size);
-  EXPECT_EQ(0x7f, out[0]);
-  EXPECT_EQ(0, out[1]);
-  EXPECT_EQ(0, out[2]);
-  EXPECT_EQ(0xaa, out[3]);
+  // Read into 2 or 3 bytes: writing the number would cross the buffer, so nothing is written
+  // and the caller learns that it needs 4.
+  for (unsigned capacity : {2u, 3u}) {
+    unsigned char out[4] = {0xaa, 0xaa, 0xaa, 0xaa};
+    int type = 0;
+    unsigned size = capacity;
+    EXPECT_EQ(0, values_->QueryValue("short", &type, out, &size));
+    EXPECT_EQ(4u, size);
+    EXPECT_EQ(0, type);
+    for (unsigned char byte : out) EXPECT_EQ(0xaa, byte);
+    size = capacity;
+    EXPECT_EQ(0, values_->EnumValue(0, nullptr, 0, &type, out, &size));
+    EXPECT_EQ(4u, size);
+  }
+
+  uint32_t number = 0xaaaaaaaau;
+  int type = 0;
+  unsigned size = 4;
+  EXPECT_EQ(1, values_->QueryValue("short", &type, &number, &size));
+  EXPECT_EQ(2, type);
+  EXPECT_EQ(2u, size) << "the size it was set with";
+  EXPECT_EQ(0x1234u, number) << "zero-extended";
 }
 
 TEST_F(MemoryKeyValuesTest, ReplacingAValueChangesItsTypeAndFreesOnlyRealBlocks) {

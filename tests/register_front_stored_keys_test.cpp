@@ -105,22 +105,23 @@ TEST_F(RegisterFrontStoredKeysTest, StoredValuesEnumerateFromPositionOne) {
   EXPECT_EQ(0, front_->EnumValue(key, 3, name, sizeof(name), &type, data, &size));
 }
 
-TEST_F(RegisterFrontStoredKeysTest, NumbersOfFewerThanFourBytesStayInsideTheCallersBuffers) {
+TEST_F(RegisterFrontStoredKeysTest, ANumberNeedsFourBytesWhateverSizeItWasSetWith) {
   const uint32_t key = CreateStoredKey(kind::kStored, "app");
   // Two readable bytes given for a number: only they may be read.
   const unsigned char two[2] = {0x34, 0x12};
   ASSERT_EQ(1, front_->SetValue(key, "short", value_type::kUint32, two, 2));
 
-  unsigned char out[4] = {0xaa, 0xaa, 0xaa, 0xaa};
-  int type = 0;
-  int size = 2;
-  ASSERT_EQ(1, front_->QueryValue(key, "short", &type, out, &size));
-  EXPECT_EQ(value_type::kUint32, type);
-  EXPECT_EQ(2, size);
-  EXPECT_EQ(0x34, out[0]);
-  EXPECT_EQ(0x12, out[1]);
-  EXPECT_EQ(0xaa, out[2]) << "written past the capacity";
-  EXPECT_EQ(0xaa, out[3]);
+  for (int capacity : {2, 3}) {
+    unsigned char out[4] = {0xaa, 0xaa, 0xaa, 0xaa};
+    int type = 0;
+    int size = capacity;
+    EXPECT_EQ(0, front_->QueryValue(key, "short", &type, out, &size));
+    EXPECT_EQ(4, size) << "what the caller needs";
+    for (unsigned char byte : out) EXPECT_EQ(0xaa, byte) << "written past the capacity";
+  }
+  int value = 0;
+  ASSERT_EQ(1, front_->QueryIntValue(key, "short", &value));
+  EXPECT_EQ(0x1234, value);
 }
 
 TEST_F(RegisterFrontStoredKeysTest, NegativeSizesNeverReachTheStore) {

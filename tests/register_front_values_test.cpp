@@ -116,6 +116,22 @@ TEST_F(RegisterFrontValuesTest, TheTypedQueriesDoNotCheckTheStoredType) {
   EXPECT_EQ(5, text[0]);
 }
 
+TEST_F(RegisterFrontValuesTest, ANumberNeedsFourBytesWhateverSizeItWasSetWith) {
+  const unsigned char two[2] = {0x34, 0x12};
+  ASSERT_EQ(1, front_->SetValue(key_, "short", value_type::kUint32, two, 2));
+  for (int capacity : {2, 3}) {
+    unsigned char out[4] = {0xaa, 0xaa, 0xaa, 0xaa};
+    int type = 0;
+    int size = capacity;
+    EXPECT_EQ(0, front_->QueryValue(key_, "short", &type, out, &size));
+    EXPECT_EQ(4, size) << "what the caller needs";
+    for (unsigned char byte : out) EXPECT_EQ(0xaa, byte) << "written past the capacity";
+  }
+  int value = 0;
+  ASSERT_EQ(1, front_->QueryIntValue(key_, "short", &value));
+  EXPECT_EQ(0x1234, value);
+}
+
 TEST_F(RegisterFrontValuesTest, ValuesEnumerateFromZeroInByteOrderOfTheirNames) {
   ASSERT_EQ(1, SetNumber("b", 2));
   ASSERT_EQ(1, SetNumber("a", 1));

@@ -203,26 +203,26 @@ TEST_F(StoredKeyValuesTest, ANumberReachesOnlyTheBytesTheCallerHas) {
   EXPECT_EQ(2u, store_.last_size) << "the size is passed on unchanged";
   EXPECT_EQ(0x1234u, store_.number) << "zero-extended from the two bytes given";
 
+  // The fake writes a number as 4 bytes whatever the capacity, as the store may.
   store_.stored_size = 2;
-  unsigned char out[4] = {0xaa, 0xaa, 0xaa, 0xaa};
-  int type = 0;
-  unsigned size = 2;
-  ASSERT_EQ(1, values_->QueryValue("n", &type, out, &size));
-  EXPECT_EQ(2, type);
-  EXPECT_EQ(2u, size);
-  EXPECT_EQ(0x34, out[0]);
-  EXPECT_EQ(0x12, out[1]);
-  EXPECT_EQ(0xaa, out[2]);
-  EXPECT_EQ(0xaa, out[3]);
-
   store_.value_names = {"n"};
-  std::memset(out, 0xaa, sizeof(out));
-  size = 3;
-  ASSERT_EQ(1, values_->EnumValue(1, nullptr, 0, &type, out, &size));
-  EXPECT_EQ(0x34, out[0]);
-  EXPECT_EQ(0x12, out[1]);
-  EXPECT_EQ(0x00, out[2]);
-  EXPECT_EQ(0xaa, out[3]);
+  for (unsigned capacity : {2u, 3u}) {
+    unsigned char out[4] = {0xaa, 0xaa, 0xaa, 0xaa};
+    int type = 0;
+    unsigned size = capacity;
+    EXPECT_EQ(0, values_->QueryValue("n", &type, out, &size));
+    EXPECT_EQ(4u, size) << "what the caller needs";
+    for (unsigned char byte : out) EXPECT_EQ(0xaa, byte);
+    size = capacity;
+    EXPECT_EQ(0, values_->EnumValue(1, nullptr, 0, &type, out, &size));
+    EXPECT_EQ(4u, size);
+    for (unsigned char byte : out) EXPECT_EQ(0xaa, byte);
+  }
+  uint32_t number = 0;
+  int type = 0;
+  unsigned size = 4;
+  ASSERT_EQ(1, values_->QueryValue("n", &type, &number, &size));
+  EXPECT_EQ(0x1234u, number);
 }
 
 TEST_F(StoredKeyValuesTest, SizesThatWereNegativeNeverReachTheStore) {
