@@ -54,6 +54,8 @@ class XmlRegisterStore : public Component<IRegisterStore, component_id::kXmlRegi
   int WalkToKey(const char* key_path);
   // 1 when the loaded document has the "processregister" element.
   int HoldsRegister();
+  // Gives the document component back and obtains a new one, holding nothing.
+  int RenewDocument();
   // Creates a store file that does not exist yet: directory, file, declaration and element.
   int CreateStoreFile();
   // From the level of "processregister": enters each part of the key path, adding it first

@@ -36,8 +36,22 @@ int XmlRegisterStore::OpenStoreFile(const char* file_name) {
     // deleted or written over. If they cannot be moved, the store stays unopened.
     document_is_file_ = 0;
     if (!SetStoreFileAside(store_file_)) return 0;
+    // A document that did load (an empty file, another kind of XML) is still held for this
+    // path and would be built upon; the new store starts from a fresh document.
+    if (loaded && !RenewDocument()) return 0;
   }
   return CreateStoreFile() && LoadDocument() ? 1 : 0;
+}
+
+int XmlRegisterStore::RenewDocument() {
+  ReleaseChildAs(&document_);
+  document_ = nullptr;
+  try {
+    CreateChildAs(&document_, component_id::kXmlDocument);
+  } catch (...) {
+    document_ = nullptr;
+  }
+  return document_ != nullptr ? 1 : 0;
 }
 
 int XmlRegisterStore::HoldsRegister() {

@@ -25,7 +25,9 @@ class PersistenceRoundTripTest : public ::testing::Test {
   std::unique_ptr<RegistryHost> Start() {
     auto host = std::make_unique<RegistryHost>();
     EXPECT_TRUE(host->ready());
-    if (host->ready()) EXPECT_EQ(1, host->front()->SetStoreFile(path_.c_str()));
+    if (host->ready()) {
+      EXPECT_EQ(1, host->front()->SetStoreFile(path_.c_str()));
+    }
     return host;
   }
   static uint32_t Key(RegistryHost& host, uint32_t root_code, const char* sub_key, int key_kind) {

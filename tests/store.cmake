@@ -10,6 +10,7 @@ pelok_add_test(store_file_test SOURCES store_file_test.cpp LIBS pelok_core)
 # own.
 foreach(name
     store_component_test
+    store_open_test
     persistence_roundtrip_test
     persistence_file_format_test
     persistence_recovery_test
