@@ -114,6 +114,9 @@ TEST_F(XmlDocumentFileFormatTest, InstructionsThatWouldNotReadBackAreRefused) {
   document_->ResetPos();
   EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, "xml version=1.0"));
   EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, "XML version=\"1.0\""));
+  EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, "xml"));
+  EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, "xml encoding=\"UTF-8\""));
+  EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, "xml version=\"1.0\" x=\"y\""));
   EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, "app a?>b"));
   EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, "1app"));
   EXPECT_EQ(0, document_->AddNode(kXmlNodeProcessingInstruction, ""));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace pelok {
 
@@ -9,6 +10,14 @@ namespace {
 
 bool IsElementNamed(pugi::xml_node node, const char* name) {
   return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
+}
+
+// The next sibling element named name, by walking.
+pugi::xml_node ScanFrom(pugi::xml_node node, const char* name) {
+  for (; node; node = node.next_sibling()) {
+    if (IsElementNamed(node, name)) return node;
+  }
+  return node;
 }
 
 }  // namespace
@@ -23,48 +32,75 @@ ChildNameIndex::ByName& ChildNameIndex::Build(pugi::xml_node parent) {
   return by_name;
 }
 
+// Out of memory, the index is dropped and the answer found by walking; a half-built or
+// half-updated index must never be used.
 pugi::xml_node ChildNameIndex::First(pugi::xml_node parent, const char* name) {
-  const ByName& by_name = Build(parent);
-  auto found = by_name.find(name);
-  return found == by_name.end() ? pugi::xml_node() : found->second.front();
+  try {
+    const ByName& by_name = Build(parent);
+    auto found = by_name.find(name);
+    return found == by_name.end() ? pugi::xml_node() : found->second.front();
+  } catch (const std::bad_alloc&) {
+    Clear();
+    return ScanFrom(parent.first_child(), name);
+  }
 }
 
 pugi::xml_node ChildNameIndex::NextOfSameName(pugi::xml_node element) {
-  const ByName& by_name = Build(element.parent());
-  auto found = by_name.find(element.name());
-  if (found == by_name.end()) return pugi::xml_node();
-  const std::vector<pugi::xml_node>& same = found->second;
-  auto at = std::find(same.begin(), same.end(), element);
-  return at == same.end() || at + 1 == same.end() ? pugi::xml_node() : *(at + 1);
+  try {
+    const ByName& by_name = Build(element.parent());
+    auto found = by_name.find(element.name());
+    if (found == by_name.end()) return pugi::xml_node();
+    const std::vector<pugi::xml_node>& same = found->second;
+    auto at = std::find(same.begin(), same.end(), element);
+    return at == same.end() || at + 1 == same.end() ? pugi::xml_node() : *(at + 1);
+  } catch (const std::bad_alloc&) {
+    Clear();
+    return ScanFrom(element.next_sibling(), element.name());
+  }
 }
 
 void ChildNameIndex::Added(pugi::xml_node element) {
-  auto parent = parents_.find(element.parent());
-  if (parent == parents_.end()) return;
-  std::vector<pugi::xml_node>& same = parent->second[element.name()];
-  // Before the next sibling of the same name, if there is one; the search only runs when the
-  // name already occurs.
-  pugi::xml_node next;
-  if (!same.empty()) {
-    for (next = element.next_sibling(); next; next = next.next_sibling()) {
-      if (IsElementNamed(next, element.name())) break;
-    }
+  try {
+    AddToParent(element);
+  } catch (const std::bad_alloc&) {
+    Clear();
   }
-  same.insert(next ? std::find(same.begin(), same.end(), next) : same.end(), element);
 }
 
 void ChildNameIndex::Removing(pugi::xml_node element) {
-  if (parents_.empty()) return;
-  auto parent = parents_.find(element.parent());
-  if (parent != parents_.end()) {
-    auto found = parent->second.find(element.name());
-    if (found != parent->second.end()) {
-      std::vector<pugi::xml_node>& same = found->second;
-      same.erase(std::remove(same.begin(), same.end(), element), same.end());
-      if (same.empty()) parent->second.erase(found);
-    }
+  try {
+    RemoveFromParent(element);
+  } catch (const std::bad_alloc&) {
+    Clear();
+    return;
   }
-  // The indexes of the removed elements go too: their nodes may be reused for new ones.
+  DropSubtree(element);
+}
+
+void ChildNameIndex::AddToParent(pugi::xml_node element) {
+  auto parent = parents_.find(element.parent());
+  if (parent == parents_.end()) return;
+  std::vector<pugi::xml_node>& same = parent->second[element.name()];
+  // Before the next sibling of the same name, if there is one; the walk only runs when the
+  // name already occurs.
+  const pugi::xml_node next =
+      same.empty() ? pugi::xml_node() : ScanFrom(element.next_sibling(), element.name());
+  same.insert(next ? std::find(same.begin(), same.end(), next) : same.end(), element);
+}
+
+void ChildNameIndex::RemoveFromParent(pugi::xml_node element) {
+  auto parent = parents_.find(element.parent());
+  if (parent == parents_.end()) return;
+  auto found = parent->second.find(element.name());
+  if (found == parent->second.end()) return;
+  std::vector<pugi::xml_node>& same = found->second;
+  same.erase(std::remove(same.begin(), same.end(), element), same.end());
+  if (same.empty()) parent->second.erase(found);
+}
+
+// The indexes of the removed elements go too: their memory may be reused for new elements.
+void ChildNameIndex::DropSubtree(pugi::xml_node element) {
+  if (parents_.empty()) return;
   parents_.erase(element);
   for (pugi::xml_node node = element.first_child(); node && !parents_.empty();) {
     if (node.type() == pugi::node_element) parents_.erase(node);

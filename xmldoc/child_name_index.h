@@ -12,7 +12,7 @@ namespace pelok {
 
 // The index of the elements whose children have been looked up by name. An element's index is
 // built on its first lookup; every edit of the tree must then be reported (Added, Removing) or
-// the index dropped (Clear).
+// the index dropped (Clear). Out of memory, the index drops itself and answers by walking.
 class ChildNameIndex {
  public:
   // The first child element of parent named name (in document order), or a null node.
@@ -34,6 +34,9 @@ class ChildNameIndex {
   using ByName = std::unordered_map<std::string, std::vector<pugi::xml_node>>;
 
   ByName& Build(pugi::xml_node parent);
+  void AddToParent(pugi::xml_node element);
+  void RemoveFromParent(pugi::xml_node element);
+  void DropSubtree(pugi::xml_node element);
 
   std::unordered_map<pugi::xml_node, ByName, NodeHash> parents_;
 };

@@ -1,5 +1,6 @@
 #include "xmldoc/document_file.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "platform/win32_api.h"
@@ -31,6 +32,10 @@ class ScopedHandle {
 
 constexpr DWORD kChunk = 1u << 20;
 constexpr DWORD kInvalidFileSize = 0xFFFFFFFFu;
+
+// Numbers the temporary files of this process, so that two documents saving at once never
+// share one.
+std::atomic<unsigned long> save_count{0};
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
   size_t done = 0;
@@ -84,9 +89,9 @@ bool ReplaceFileContent(const char* path, const std::string& bytes) {
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     return false;
   }
-  char suffix[32];
-  std::snprintf(suffix, sizeof(suffix), ".%lu.tmp",
-                static_cast<unsigned long>(GetCurrentProcessId()));
+  char suffix[48];
+  std::snprintf(suffix, sizeof(suffix), ".%lu.%lu.tmp",
+                static_cast<unsigned long>(GetCurrentProcessId()), ++save_count);
   const std::string temporary = std::string(path) + suffix;
   ScopedHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -98,9 +103,9 @@ bool ReplaceFileContent(const char* path, const std::string& bytes) {
     return true;
   }
   DeleteFileA(temporary.c_str());
-  // Windows cannot replace a file that another handle holds open without sharing deletion:
-  // the register store keeps its freshly created, still empty store file open while it writes
-  // the first document into it. An empty file has nothing to lose, so it is filled in place.
+  // Windows cannot replace a file that another handle holds open without sharing deletion, and
+  // a caller that creates its file exclusively may still hold that empty file open while the
+  // first document is written into it. An empty file has nothing to lose: it is filled in place.
   return written && WriteIntoEmptyFile(path, bytes);
 }
 

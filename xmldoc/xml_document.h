@@ -103,6 +103,8 @@ class XmlDocument final : public IXmlDocument {
   pugi::xml_node CurrentElement() const;
   // Forgets the tree and every position in it.
   void Clear();
+  // Reads and parses the file into the (cleared) document.
+  bool ReadDocument(const char* file);
   // Something that GetChildNameByIndex counts has changed.
   void Edited() { ++edits_; }
 
@@ -116,6 +118,8 @@ class XmlDocument final : public IXmlDocument {
   // The file whose last Load failed: not to be overwritten until a Load succeeds, since what the
   // document holds now is not that file's content.
   std::string unreadable_file_;
+  // Set when a Load failed for want of memory: no file is written until a Load succeeds.
+  bool refuse_every_save_ = false;
 
   // GetChildNameByIndex resumes from its last answer when asked for a later index at the same
   // level and nothing was edited since, so that enumerating 1..N is linear.

@@ -1,5 +1,6 @@
 // XmlDocument: reading and changing the current element, adding and removing nodes.
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "util/bounded_string.h"
@@ -27,9 +28,25 @@ bool IsXmlTarget(const char* name) {
          name[3] == '\0';
 }
 
+// The XML declaration as strict readers take it: a version first, then at most an encoding and
+// a standalone, in that order.
+bool IsWellFormedDeclaration(pugi::xml_node declaration) {
+  if (std::strcmp(declaration.name(), "xml") != 0) return false;
+  pugi::xml_attribute attribute = declaration.first_attribute();
+  if (!attribute || std::strcmp(attribute.name(), "version") != 0) return false;
+  attribute = attribute.next_attribute();
+  if (attribute && std::strcmp(attribute.name(), "encoding") == 0) {
+    attribute = attribute.next_attribute();
+  }
+  if (attribute && std::strcmp(attribute.name(), "standalone") == 0) {
+    attribute = attribute.next_attribute();
+  }
+  return !attribute;
+}
+
 // A processing instruction or XML declaration written "target content", as one node of a
-// parsed document; a null node when the text is not one valid node (an invalid target, "?>"
-// inside, or a declaration whose pseudo-attributes do not parse).
+// parsed document; a null node when the text is not one such node that strict readers take (an
+// invalid or reserved target, "?>" inside, a declaration that does not parse).
 pugi::xml_node ParseInstruction(const char* text, pugi::xml_document* holder) {
   // "?>" would end the instruction early and leave the rest outside it.
   if (std::strstr(text, "?>") != nullptr) return pugi::xml_node();
@@ -43,12 +60,11 @@ pugi::xml_node ParseInstruction(const char* text, pugi::xml_document* holder) {
   }
   pugi::xml_node node = holder->first_child();
   if (node.next_sibling() != holder->document_element()) return pugi::xml_node();
-  // Targets spelt "xml" in any case are reserved; only the declaration itself is taken.
-  const bool reserved = IsXmlTarget(node.name());
   if (node.type() == pugi::node_declaration) {
-    return std::strcmp(node.name(), "xml") == 0 ? node : pugi::xml_node();
+    return IsWellFormedDeclaration(node) ? node : pugi::xml_node();
   }
-  return node.type() == pugi::node_pi && !reserved ? node : pugi::xml_node();
+  // Other targets spelt "xml" in any case are reserved.
+  return node.type() == pugi::node_pi && !IsXmlTarget(node.name()) ? node : pugi::xml_node();
 }
 
 }  // namespace
@@ -71,11 +87,15 @@ int XmlDocument::GetData(char* buf, int len) {
   }
   if (pieces == 0) return CopyText(buf, len, "");
   if (pieces == 1) return CopyText(buf, len, first.value());
-  std::string text;
-  for (pugi::xml_node child = first; child; child = child.next_sibling()) {
-    if (IsText(child)) text += child.value();
+  try {
+    std::string text;
+    for (pugi::xml_node child = first; child; child = child.next_sibling()) {
+      if (IsText(child)) text += child.value();
+    }
+    return CopyText(buf, len, text.c_str());
+  } catch (const std::bad_alloc&) {
+    return 0;
   }
-  return CopyText(buf, len, text.c_str());
 }
 
 int XmlDocument::GetAttrib(const char* name, char* buf, int len) {
@@ -92,8 +112,13 @@ int XmlDocument::SetAttrib(const char* name, int value) {
   char text[16];
   if (FormatBounded(text, sizeof(text), sizeof(text) - 1, "%d", value) < 0) return 0;
   pugi::xml_attribute attribute = element.attribute(name);
-  if (!attribute) attribute = element.append_attribute(name);
-  if (!attribute || !attribute.set_value(text)) return 0;
+  const bool added = !attribute;
+  if (added) attribute = element.append_attribute(name);
+  if (!attribute) return 0;
+  if (!attribute.set_value(text)) {
+    if (added) element.remove_attribute(attribute);
+    return 0;
+  }
   Edited();
   return 1;
 }
@@ -101,14 +126,22 @@ int XmlDocument::SetAttrib(const char* name, int value) {
 int XmlDocument::SetData(const char* text) {
   pugi::xml_node element = CurrentElement();
   if (!element || text == nullptr) return 0;
+  // The new text goes in before the old goes out, so that a failure leaves the old text.
+  pugi::xml_node data;
+  if (text[0] != '\0') {
+    data = element.prepend_child(pugi::node_pcdata);
+    if (!data) return 0;
+    if (!data.set_value(text)) {
+      element.remove_child(data);
+      return 0;
+    }
+  }
   for (pugi::xml_node child = element.first_child(); child;) {
     pugi::xml_node next = child.next_sibling();
-    if (IsText(child)) element.remove_child(child);
+    if (IsText(child) && child != data) element.remove_child(child);
     child = next;
   }
-  if (text[0] == '\0') return 1;
-  pugi::xml_node data = element.prepend_child(pugi::node_pcdata);
-  return data && data.set_value(text) ? 1 : 0;
+  return 1;
 }
 
 int XmlDocument::AddElem(const char* name, const char* data, int /*flags*/) {
@@ -133,7 +166,12 @@ int XmlDocument::AddElem(const char* name, const char* data, int /*flags*/) {
 int XmlDocument::AddNode(int node_kind, const char* text) {
   if (node_kind != kXmlNodeProcessingInstruction || text == nullptr) return 0;
   pugi::xml_document parsed;
-  pugi::xml_node instruction = ParseInstruction(text, &parsed);
+  pugi::xml_node instruction;
+  try {
+    instruction = ParseInstruction(text, &parsed);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   if (!instruction) return 0;
   if (instruction.type() == pugi::node_declaration) {
     // The XML declaration stands first in the file, once.
