@@ -18,7 +18,11 @@ echo "== pelreg in $work"
 
 # Every line is a new process: what one sets, the next reads from the store file.
 run() {
-  echo "\$ pelreg $*"
+  local shown="pelreg" arg
+  for arg in "$@"; do
+    if [[ $arg == *" "* ]]; then shown+=" \"$arg\""; else shown+=" $arg"; fi
+  done
+  echo "\$ $shown"
   "$pelreg" "$@"
 }
 run set share/app port 8080 --type int
@@ -32,7 +36,7 @@ run tree
 
 echo "\$ pelreg get share/app missing"
 status=0
-"$pelreg" get share/app missing || status=$?
+"$pelreg" get share/app missing 2>&1 || status=$?
 echo "(exit status $status: the value is not there)"
 
 echo "\$ cat registry.xml"

@@ -1,4 +1,6 @@
 // pelreg tree, export and import: the store file's hierarchy as a whole.
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -166,6 +168,23 @@ TEST_F(PelregTreeTest, ExportRefusesAMissingKeyAndTheStoreFileItself) {
   const ProgramRun itself = Run({"export", "share/app", "registry.xml"});
   EXPECT_EQ(2, itself.status);
   EXPECT_EQ("pelreg: export: 'registry.xml' is the store file itself\n", itself.err);
+}
+
+TEST_F(PelregTreeTest, AFailedExportLeavesTheFileThatWasThere) {
+  SetSample();
+  const std::string locked = dir_.Join("locked.xml");
+  ASSERT_TRUE(WriteFileBytes(locked, "precious"));
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  const ProgramRun run = Run({"export", "share/app", "locked.xml"});
+  EXPECT_EQ(3, run.status);
+  EXPECT_EQ("pelreg: cannot write the export file '" + locked + "'\n", run.err);
+  std::string content;
+  ASSERT_TRUE(test::ReadFileBytes(locked, &content));
+  EXPECT_EQ("precious", content);
+  const auto files = std::distance(std::filesystem::directory_iterator(dir_.path()),
+                                   std::filesystem::directory_iterator());
+  EXPECT_EQ(2, files) << "nothing but the store and the locked file is left behind";
 }
 
 }  // namespace

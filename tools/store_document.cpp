@@ -104,8 +104,11 @@ bool StoreDocument::ReadAttrib(const char* name, std::string* text) {
 
 bool StoreDocument::Write(const std::string& path, const std::vector<std::string>& parents,
                           const std::vector<StoreEntry>& entries) {
-  if (document_ == nullptr || !WriteEmptyFile(path)) return false;
-  bool written = document_->Load(path.c_str()) &&
+  // The new document starts on an empty file of its own: path itself is only replaced by the
+  // document's Save, in one step, so that a failure leaves whatever file was there.
+  const std::string empty_file = path + ".pelreg-new";
+  if (document_ == nullptr || !WriteEmptyFile(empty_file)) return false;
+  bool written = document_->Load(empty_file.c_str()) &&
                  document_->AddNode(kXmlNodeProcessingInstruction, kDeclaration) &&
                  document_->AddElem(kDocumentElement, "", 0) && document_->IntoElem();
   for (size_t i = 0; written && i < parents.size(); ++i) {
@@ -116,7 +119,7 @@ bool StoreDocument::Write(const std::string& path, const std::vector<std::string
     document_->EndEdit();
     written = document_->Save(path.c_str()) != 0;
   }
-  if (!written) RemoveFile(path);
+  RemoveFile(empty_file);
   return written;
 }
 

@@ -37,6 +37,7 @@ class StoreDocument {
   bool Read(const std::string& path, std::vector<StoreEntry>* top, std::string* error);
   // Replaces path by a store file holding entries under their parents' names (parents
   // without values of their own): "processregister", then parents[0], parents[1], ...
+  // On failure path is left as it was.
   bool Write(const std::string& path, const std::vector<std::string>& parents,
              const std::vector<StoreEntry>& entries);
 
