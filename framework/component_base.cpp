@@ -10,6 +10,11 @@ void BreakIntoDebugger() {
   if (IsDebuggerPresent()) DebugBreak();
 }
 
+void DeleteComponent(ChildComponentHolder* holder, IComponent* self, int id) {
+  delete holder;
+  host::UnregisterInstance(self, id != component_id::kComponentFactory);
+}
+
 void CopyDllRegistryPath(const char* preferred, char* buf, int buf_len) {
   if (buf == nullptr || buf_len <= 0) return;
   const char* source =

@@ -24,6 +24,10 @@ struct ComponentState {
 
 // Breaks into an attached debugger and goes on.
 void BreakIntoDebugger();
+// The last step of Destroy: deletes the object through its holder part and removes it from the
+// live-instance map. Out of line, so that no caller's inlined code appears to use the object
+// after it is gone.
+void DeleteComponent(ChildComponentHolder* holder, IComponent* self, int id);
 // Copies preferred (when non-empty) or the module's DLL registry path into buf, all or nothing.
 void CopyDllRegistryPath(const char* preferred, char* buf, int buf_len);
 
@@ -74,10 +78,7 @@ class Component : public Interface, public ChildComponentHolder {
       state_.alive = 0;
     }
     if (state_.activeCalls != 0) return;
-    const int id = GetComponentId();
-    IComponent* const self = this;
-    delete static_cast<ChildComponentHolder*>(this);
-    host::UnregisterInstance(self, id != component_id::kComponentFactory);
+    DeleteComponent(this, this, GetComponentId());
   }
   int GetAutoFree() override { return state_.autoFree; }
   void SetAutoFree(int mark) override { state_.autoFree = mark; }
