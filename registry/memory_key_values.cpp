@@ -60,29 +60,22 @@ int MemoryKeyValues::SetValue(const char* name, int type, const void* data, unsi
   auto guard = Guard();
   if (name == nullptr || data == nullptr || size == 0 || !IsUsableSize(size)) return 0;
   try {
-    uint32_t number = 0;
-    if (type == kNumberType) {
-      std::memcpy(&number, data, std::min<unsigned>(size, sizeof(number)));
-    }
-    const auto found = values_.find(name);
-    if (found != values_.end()) {
-      ValueRecord& record = found->second;
-      FreeContent(&record);
-      record.type = type;
-      record.size = size;
-      record.number = number;
-      if (type == kNumberType) return 1;
-      // On failure the record keeps its new type and size without content; it is never read.
-      record.block = CopyToBlock(data, size);
-      return record.block != nullptr ? 1 : 0;
-    }
     ValueRecord record;
     record.type = type;
     record.size = size;
-    record.number = number;
-    if (type != kNumberType) {
+    if (type == kNumberType) {
+      std::memcpy(&record.number, data, std::min<unsigned>(size, sizeof(record.number)));
+    } else {
+      // The new content is in place before any old one goes: a value whose block cannot be
+      // allocated is not created, and an existing one stays as it was.
       record.block = CopyToBlock(data, size);
       if (record.block == nullptr) return 0;
+    }
+    const auto found = values_.find(name);
+    if (found != values_.end()) {
+      FreeContent(&found->second);
+      found->second = record;
+      return 1;
     }
     try {
       values_.emplace(name, record);
@@ -127,17 +120,11 @@ int MemoryKeyValues::DeleteValue(const char* name) {
   return 1;
 }
 
+// A presence check leaves the value as it is.
 int MemoryKeyValues::HasValue(const char* name) {
   auto guard = Guard();
   if (name == nullptr) return 0;
-  const auto found = values_.find(name);
-  if (found == values_.end()) return 0;
-  ValueRecord& record = found->second;
-  FreeContent(&record);
-  record.type = 0;
-  record.size = 0;
-  record.number = 0;
-  return 1;
+  return values_.find(name) != values_.end() ? 1 : 0;
 }
 
 int MemoryKeyValues::DeleteKey() { return 1; }

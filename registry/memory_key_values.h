@@ -26,7 +26,8 @@ class MemoryKeyValues final : public Component<IMemoryKeyValues, component_id::k
   // Copies the path out when it fits with its terminator.
   int GetKeyPath(char* buf, int len) override;
   // Creates or replaces a value. Refused: null name or data, size 0, size above INT32_MAX.
-  // A 32-bit number (type 2) is read from the first min(size, 4) bytes of data.
+  // A 32-bit number (type 2) is read from the first min(size, 4) bytes of data. A value whose
+  // content block cannot be allocated is not created, and an existing one keeps its content.
   int SetValue(const char* name, int type, const void* data, unsigned size) override;
   // The value at position index (from 0) in byte order of the names. *size is the capacity of
   // data on the way in and the stored size on the way out (4 for a number read into fewer than
@@ -35,7 +36,7 @@ class MemoryKeyValues final : public Component<IMemoryKeyValues, component_id::k
                 unsigned* size) override;
   int QueryValue(const char* name, int* type, void* data, unsigned* size) override;
   int DeleteValue(const char* name) override;
-  // 1 when the value exists; it is then emptied (type, size and content 0), its name stays.
+  // 1 when the value exists; the value is left as it is.
   int HasValue(const char* name) override;
   // A memory key has nothing stored: both report success and change nothing.
   int DeleteKey() override;

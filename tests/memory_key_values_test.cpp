@@ -154,21 +154,21 @@ TEST_F(MemoryKeyValuesTest, ReplacingAValueChangesItsTypeAndFreesOnlyRealBlocks)
   EXPECT_EQ(9u, number);
 }
 
-TEST_F(MemoryKeyValuesTest, HasValueReportsPresenceAndEmptiesTheValue) {
+TEST_F(MemoryKeyValuesTest, HasValueReportsPresenceAndLeavesTheValueAsItIs) {
   ASSERT_EQ(1, SetText("name", "content"));
   EXPECT_EQ(0, values_->HasValue("missing"));
+  EXPECT_EQ(0, values_->HasValue("Name"));
   EXPECT_EQ(0, values_->HasValue(nullptr));
   EXPECT_EQ(1, values_->HasValue("name"));
-  EXPECT_EQ(0, LiveBlocks());
+  EXPECT_EQ(1, LiveBlocks());
 
-  char data[16] = "untouched";
-  int type = 5;
+  char data[16] = {};
+  int type = 0;
   unsigned size = sizeof(data);
   EXPECT_EQ(1, values_->QueryValue("name", &type, data, &size));
-  EXPECT_EQ(0, type);
-  EXPECT_EQ(0u, size);
-  EXPECT_STREQ("untouched", data);
-  EXPECT_EQ("name", NameAt(0)) << "the name stays";
+  EXPECT_EQ(1, type);
+  EXPECT_EQ(8u, size);
+  EXPECT_STREQ("content", data);
 }
 
 TEST_F(MemoryKeyValuesTest, ValuesEnumerateInByteOrderOfTheirNamesFromZero) {

@@ -18,3 +18,7 @@ foreach(scenario keys values lifetime bad_input stored_keys)
 endforeach()
 pelok_add_test(registry_stored_key_values_test SOURCES registry_stored_key_values_test.cpp
                LIBS pelok_core)
+# This program is its own factory module (it exports CreateComponent).
+pelok_add_test(registry_memory_values_allocation_test
+               SOURCES registry_memory_values_allocation_test.cpp LIBS pelok_core)
+set_target_properties(registry_memory_values_allocation_test PROPERTIES ENABLE_EXPORTS ON)
