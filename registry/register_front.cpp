@@ -9,24 +9,24 @@
 namespace pelok {
 namespace {
 
-// The singleton slot and the lock that keeps two threads from building two instances.
-std::mutex singleton_mutex;
-RegisterFront* singleton = nullptr;
+// The g_singleton slot and the lock that keeps two threads from building two instances.
+std::mutex g_singleton_mutex;
+RegisterFront* g_singleton = nullptr;
 
 }  // namespace
 
 IComponent* CreateRegisterFront() {
-  std::lock_guard<std::mutex> lock(singleton_mutex);
-  if (singleton != nullptr) return singleton;
-  singleton = static_cast<RegisterFront*>(NewComponent<RegisterFront>());
-  if (singleton == nullptr) return nullptr;
+  std::lock_guard<std::mutex> lock(g_singleton_mutex);
+  if (g_singleton != nullptr) return g_singleton;
+  g_singleton = static_cast<RegisterFront*>(NewComponent<RegisterFront>());
+  if (g_singleton == nullptr) return nullptr;
   try {
     TPelokPtr<IComponentFactory> factory(nullptr, component_id::kComponentFactory);
-    if (factory) factory->RegisterSingleton(singleton);
+    if (factory) factory->RegisterSingleton(g_singleton);
   } catch (...) {
     // Not registered with the factory; the instance serves all the same.
   }
-  return singleton;
+  return g_singleton;
 }
 
 RegisterFront::RegisterFront() {
@@ -39,8 +39,8 @@ RegisterFront::RegisterFront() {
 
 void RegisterFront::Destroy(int force) {
   if (force != 0 && host::DllSafe()) {
-    std::lock_guard<std::mutex> lock(singleton_mutex);
-    if (singleton == this) singleton = nullptr;
+    std::lock_guard<std::mutex> lock(g_singleton_mutex);
+    if (g_singleton == this) g_singleton = nullptr;
   }
   Base::Destroy(force);
 }
