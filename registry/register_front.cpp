@@ -9,7 +9,7 @@
 namespace pelok {
 namespace {
 
-// The g_singleton slot and the lock that keeps two threads from building two instances.
+// The singleton slot and the lock that keeps two threads from building two instances.
 std::mutex g_singleton_mutex;
 RegisterFront* g_singleton = nullptr;
 
