@@ -121,10 +121,19 @@ int MemoryKeyValues::DeleteValue(const char* name) {
 }
 
 // A presence check leaves the value as it is.
+// Testing a memory value also empties it (type, size and content 0; the name stays): callers
+// of this registry use it as "test and reset".
 int MemoryKeyValues::HasValue(const char* name) {
   auto guard = Guard();
   if (name == nullptr) return 0;
-  return values_.find(name) != values_.end() ? 1 : 0;
+  const auto found = values_.find(name);
+  if (found == values_.end()) return 0;
+  ValueRecord& record = found->second;
+  FreeContent(&record);
+  record.type = 0;
+  record.size = 0;
+  record.number = 0;
+  return 1;
 }
 
 int MemoryKeyValues::DeleteKey() { return 1; }

@@ -154,21 +154,40 @@ TEST_F(MemoryKeyValuesTest, ReplacingAValueChangesItsTypeAndFreesOnlyRealBlocks)
   EXPECT_EQ(9u, number);
 }
 
-TEST_F(MemoryKeyValuesTest, HasValueReportsPresenceAndLeavesTheValueAsItIs) {
+TEST_F(MemoryKeyValuesTest, HasValueReportsPresenceAndEmptiesTheValueButKeepsItsName) {
   ASSERT_EQ(1, SetText("name", "content"));
   EXPECT_EQ(0, values_->HasValue("missing"));
   EXPECT_EQ(0, values_->HasValue("Name"));
   EXPECT_EQ(0, values_->HasValue(nullptr));
   EXPECT_EQ(1, values_->HasValue("name"));
-  EXPECT_EQ(1, LiveBlocks());
+  EXPECT_EQ(0, LiveBlocks()) << "the content block is freed";
 
-  char data[16] = {};
-  int type = 0;
+  char data[16] = "untouched";
+  int type = 7;
   unsigned size = sizeof(data);
   EXPECT_EQ(1, values_->QueryValue("name", &type, data, &size));
-  EXPECT_EQ(1, type);
-  EXPECT_EQ(8u, size);
-  EXPECT_STREQ("content", data);
+  EXPECT_EQ(0, type);
+  EXPECT_EQ(0u, size);
+  EXPECT_STREQ("untouched", data);
+
+  char name[8] = {};
+  type = 7;
+  size = sizeof(data);
+  EXPECT_EQ(1, values_->EnumValue(0, name, sizeof(name), &type, data, &size));
+  EXPECT_STREQ("name", name) << "the emptied value is still listed";
+  EXPECT_EQ(1, values_->HasValue("name"));
+}
+
+TEST_F(MemoryKeyValuesTest, HasValueOnANumberEmptiesItToo) {
+  ASSERT_EQ(1, SetNumber("n", 42));
+  EXPECT_EQ(1, values_->HasValue("n"));
+  uint32_t data = 5;
+  int type = 7;
+  unsigned size = 4;
+  EXPECT_EQ(1, values_->QueryValue("n", &type, &data, &size));
+  EXPECT_EQ(0, type);
+  EXPECT_EQ(0u, size);
+  EXPECT_EQ(5u, data);
 }
 
 TEST_F(MemoryKeyValuesTest, ValuesEnumerateInByteOrderOfTheirNamesFromZero) {

@@ -151,17 +151,20 @@ TEST_F(RegisterFrontValuesTest, ValuesEnumerateFromZeroInByteOrderOfTheirNames) 
   EXPECT_STREQ("upper", data);
 }
 
-TEST_F(RegisterFrontValuesTest, HasValueFindsAValueAndLeavesItAsItIs) {
+// In a memory key, testing a value empties it: it stays listed with type 0 and size 0.
+TEST_F(RegisterFrontValuesTest, HasValueFindsAMemoryValueAndEmptiesIt) {
   ASSERT_EQ(1, SetText("title", "hello"));
   EXPECT_EQ(0, front_->HasValue(key_, "Title")) << "names are compared exactly";
   EXPECT_EQ(1, front_->HasValue(key_, "title"));
-  char data[8] = {};
-  int type = 0;
+  char data[8] = "unset";
+  int type = 9;
   int size = sizeof(data);
   EXPECT_EQ(1, front_->QueryValue(key_, "title", &type, data, &size));
-  EXPECT_EQ(value_type::kText, type);
-  EXPECT_EQ(6, size);
-  EXPECT_STREQ("hello", data);
+  EXPECT_EQ(0, type);
+  EXPECT_EQ(0, size);
+  EXPECT_STREQ("unset", data);
+  EXPECT_EQ(1, front_->HasValue(key_, "title")) << "the name stays";
+  EXPECT_EQ(0, front_->HasValue(key_, "other"));
 }
 
 TEST_F(RegisterFrontValuesTest, DeleteValueRemovesOnlyThatValue) {
