@@ -15,13 +15,15 @@ std::string BinDir() {
   return cut == std::string::npos ? std::string(".") : dir.substr(0, cut);
 }
 
-std::string BinPath(const std::string& name) {
+std::string JoinPath(const std::string& dir, const std::string& name) {
 #if defined(_WIN32)
-  return BinDir() + "\\" + name;
+  return dir + "\\" + name;
 #else
-  return BinDir() + "/" + name;
+  return dir + "/" + name;
 #endif
 }
+
+std::string BinPath(const std::string& name) { return JoinPath(BinDir(), name); }
 
 LoadedModule::LoadedModule(const std::string& path)
     : handle_(reinterpret_cast<void*>(LoadLibraryA(path.c_str()))) {}

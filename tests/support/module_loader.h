@@ -11,6 +11,8 @@ namespace test {
 std::string BinDir();
 // BinDir() joined with name, with the system's separator.
 std::string BinPath(const std::string& name);
+// dir and name joined with the system's separator.
+std::string JoinPath(const std::string& dir, const std::string& name);
 
 // A module loaded with LoadLibraryA and freed with FreeLibrary when the object goes.
 class LoadedModule {
