@@ -10,3 +10,6 @@ foreach(name factory_allocator_test factory_component_test factory_trace_test
   pelok_add_test(${name} SOURCES ${name}.cpp support/factory_module.cpp)
   add_dependencies(${name} PelFact PelTest PelBare)
 endforeach()
+
+# The factory module exports its four entry points and nothing else.
+pelok_check_module_interface(PelFact)

@@ -9,12 +9,8 @@ foreach(module PelReg PelFact PelXml)
 endforeach()
 add_dependencies(host_leak_report_test PelReg)
 
-if(WIN32)
-  # The DLL exports exactly the seven entry points and imports only Windows system DLLs.
-  add_test(NAME PelReg_binary_interface
-           COMMAND ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:PelReg> -DOBJDUMP=i686-w64-mingw32-objdump
-                   -P ${PROJECT_SOURCE_DIR}/cmake/CheckModuleInterface.cmake)
-endif()
+# The module exports exactly its seven entry points and imports only Windows system DLLs.
+pelok_check_module_interface(PelReg)
 
 # The leak report test leaves instances alive on purpose: that is what it reports.
 if(PELOK_SANITIZE)

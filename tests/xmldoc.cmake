@@ -7,13 +7,4 @@ foreach(behaviour module navigation buffer file_format text_round_trip element_n
 endforeach()
 
 # The module exports its three entry points and nothing else.
-if(WIN32)
-  add_test(NAME PelXml_binary_interface
-           COMMAND ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:PelXml> -DFORMAT=pe
-                   -DTOOL=i686-w64-mingw32-objdump
-                   -P ${PROJECT_SOURCE_DIR}/xmldoc/check_exports.cmake)
-else()
-  add_test(NAME PelXml_binary_interface
-           COMMAND ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:PelXml> -DFORMAT=elf -DTOOL=nm
-                   -P ${PROJECT_SOURCE_DIR}/xmldoc/check_exports.cmake)
-endif()
+pelok_check_module_interface(PelXml)
