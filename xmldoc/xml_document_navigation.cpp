@@ -35,8 +35,12 @@ int XmlDocument::ResetPos() {
 
 int XmlDocument::FindElem(const char* name) {
   pugi::xml_node found;
-  if (name == nullptr || name[0] == '\0') {
+  if (name == nullptr) {
     found = child_ ? NextElement(child_) : FirstElement(level_);
+  } else if (name[0] == '\0') {
+    // No element has the empty name; taking it for "any" would let a value named "" be set
+    // over, or deleted with, whatever element comes first.
+    return 0;
   } else if (!child_) {
     found = index_.First(level_, name);
   } else if (std::strcmp(child_.name(), name) == 0) {
