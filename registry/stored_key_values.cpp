@@ -80,7 +80,9 @@ int StoredKeyValues::QueryStore(const char* name, int* type, void* data, unsigne
     *size = kNumberBytes;
     return 0;
   }
-  std::memcpy(data, local, *size < capacity ? *size : capacity);
+  // Whatever the store wrote is within the capacity: a text with its terminator (which may be
+  // longer than the size it was set with), a binary value zero-filled to the capacity.
+  std::memcpy(data, local, capacity);
   return result;
 }
 
