@@ -30,14 +30,28 @@ int SetAsideName(const char* path, const SYSTEMTIME& time, int attempt, char* ou
   return 1;
 }
 
-int SetStoreFileAside(const char* path) {
+int FileReadsWhole(const char* path) {
   if (path == nullptr || path[0] == 0) return 0;
-  // A file that cannot be read (held open by another program, no permission) did not fail
-  // to load for its content; it stays where it is.
-  const HANDLE probe = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return 0;
-  CloseHandle(probe);
+  const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  char chunk[4096];
+  DWORD read = 0;
+  int whole = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr)) {
+    if (read == 0) {
+      whole = 1;
+      break;
+    }
+  }
+  CloseHandle(file);
+  return whole;
+}
+
+int SetStoreFileAside(const char* path) {
+  // A file that cannot be read (held open by another program, no permission, a read error)
+  // did not fail to load for its content; it stays where it is.
+  if (!FileReadsWhole(path)) return 0;
 
   SYSTEMTIME now;
   GetLocalTime(&now);

@@ -12,9 +12,12 @@ namespace pelok {
 // does not fit in out_size bytes.
 int SetAsideName(const char* path, const SYSTEMTIME& time, int attempt, char* out, int out_size);
 
+// 1 when the file at path can be opened and read to its end without an error.
+int FileReadsWhole(const char* path);
+
 // Renames the file at path to a free SetAsideName, so that a new store can take its place
-// while its bytes stay on the disk. 0 (nothing renamed) when the file cannot be opened for
-// reading, since then it is not known to be damaged, or when no free name can be made.
+// while its bytes stay on the disk. 0 (nothing renamed) when the file cannot be read whole,
+// since then it is not known to be damaged, or when no free name can be made.
 int SetStoreFileAside(const char* path);
 
 // Creates path as a new, empty file; 0 when it exists already or cannot be made.

@@ -69,44 +69,67 @@ int XmlRegisterStore::SetValue(const char* key_path, const char* name, int type,
   }
   if (type == value_type::kBinary && size > kMaxBinarySize) return 0;
   if (!WalkToKey(key_path)) return 0;
-  if (!document_->IntoElem() || !document_->FindElem(name)) {
-    // A name the file could not load again would cost the whole store at the next start.
-    if (!IsStorableName(name) || !document_->AddElem(name, "", 0)) return 0;
-  }
-  if (!document_->SetAttrib(kTypeAttribute, type) ||
-      !document_->SetAttrib(kSizeAttribute, static_cast<int>(size))) {
-    return 0;
-  }
+  // The value's text is made before the element is touched, so that running out of memory
+  // leaves the value as it was instead of a new size over the old text.
+  char number_text[kPathBufferSize];
+  void* block = nullptr;
+  const char* text = nullptr;
   switch (type) {
     case value_type::kText:
-      return document_->SetData(static_cast<const char*>(data)) ? 1 : 0;
+      text = static_cast<const char*>(data);
+      break;
     case value_type::kUint32: {
       // Only the bytes the caller vouches for are read; the rest of the number is zero.
       uint32_t number = 0;
       std::memcpy(&number, data, size < kNumberSize ? size : kNumberSize);
-      char text[kPathBufferSize];
-      if (!FormatUnsigned(number, text, kPathBufferSize)) return 0;
-      return document_->SetData(text) ? 1 : 0;
+      if (!FormatUnsigned(number, number_text, kPathBufferSize)) return 0;
+      text = number_text;
+      break;
     }
-    case value_type::kBinary:
-      return SetBinaryData(data, size);
+    case value_type::kBinary: {
+      const unsigned text_size = 2 * size + 1;
+      if (!AllocateBlock(&block, text_size, 1, component_id::kXmlRegisterStore)) return 0;
+      if (!HexEncode(static_cast<const uint8_t*>(data), static_cast<int>(size),
+                     static_cast<char*>(block), static_cast<int>(text_size))) {
+        FreeBlock(block);
+        return 0;
+      }
+      text = static_cast<const char*>(block);
+      break;
+    }
     default:
-      return 0;
+      // An unknown type: the element and its attributes are written, the text is not.
+      break;
   }
+  const int result = WriteValue(name, type, size, text);
+  if (block != nullptr) FreeBlock(block);
+  return result;
 }
 
-int XmlRegisterStore::SetBinaryData(const void* data, unsigned size) {
-  const unsigned text_size = 2 * size + 1;
-  void* block = nullptr;
-  if (!AllocateBlock(&block, text_size, 1, component_id::kXmlRegisterStore)) return 0;
-  char* const text = static_cast<char*>(block);
-  int result = 0;
-  if (HexEncode(static_cast<const uint8_t*>(data), static_cast<int>(size), text,
-                static_cast<int>(text_size))) {
-    result = document_->SetData(text) ? 1 : 0;
+int XmlRegisterStore::WriteValue(const char* name, int type, unsigned size, const char* text) {
+  bool added = false;
+  if (!document_->IntoElem() || !document_->FindElem(name)) {
+    // A name the file could not load again would cost the whole store at the next start.
+    if (!IsStorableName(name) || !document_->AddElem(name, "", 0)) return 0;
+    added = true;
   }
-  FreeBlock(block);
-  return result;
+  char old_type[kPathBufferSize] = {};
+  char old_size[kPathBufferSize] = {};
+  const bool had_type = document_->GetAttrib(kTypeAttribute, old_type, kPathBufferSize) != 0;
+  const bool had_size = document_->GetAttrib(kSizeAttribute, old_size, kPathBufferSize) != 0;
+  if (document_->SetAttrib(kTypeAttribute, type) &&
+      document_->SetAttrib(kSizeAttribute, static_cast<int>(size)) &&
+      (text == nullptr || document_->SetData(text))) {
+    return text != nullptr ? 1 : 0;
+  }
+  // Failed half way: the value goes back to what it was.
+  if (added) {
+    document_->RemoveElem();
+    return 0;
+  }
+  if (had_type) document_->SetAttrib(kTypeAttribute, ParseInt(old_type));
+  if (had_size) document_->SetAttrib(kSizeAttribute, ParseInt(old_size));
+  return 0;
 }
 
 int XmlRegisterStore::QueryValue(const char* key_path, const char* name, int* type, void* data,

@@ -61,7 +61,9 @@ class XmlRegisterStore : public Component<IRegisterStore, component_id::kXmlRegi
   // From the level of "processregister": enters each part of the key path, adding it first
   // where it is missing.
   int EnterOrAddKeyParts(const char* key_path);
-  int SetBinaryData(const void* data, unsigned size);
+  // Sets the value element name of the key entered (adding it), its attributes and its text
+  // (none for an unknown type); on failure the element is as it was.
+  int WriteValue(const char* name, int type, unsigned size, const char* text);
   int GetBinaryData(void* data, unsigned capacity, unsigned stored_size);
 
   ComponentRecord record_{component_id::kXmlRegisterStore};

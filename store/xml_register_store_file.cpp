@@ -30,8 +30,15 @@ int XmlRegisterStore::OpenStoreFile(const char* file_name) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
       SetFileAttributesA(store_file_, FILE_ATTRIBUTE_NORMAL);
     }
-    const int loaded = LoadDocument();
+    int loaded = LoadDocument();
     if (loaded && HoldsRegister()) return loaded;
+    if (!loaded) {
+      // A load also fails for want of memory or for a read error. Only a file that reads
+      // whole and still does not load into a fresh document is damaged.
+      if (!FileReadsWhole(store_file_) || !RenewDocument()) return 0;
+      loaded = LoadDocument();
+      if (loaded && HoldsRegister()) return loaded;
+    }
     // Damaged, cut short or not a store at all: its bytes are kept beside it, never
     // deleted or written over. If they cannot be moved, the store stays unopened.
     document_is_file_ = 0;

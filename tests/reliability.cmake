@@ -18,3 +18,20 @@ pelok_add_test(model_registry_test
 target_compile_definitions(model_registry_test PRIVATE
   PELOK_MODEL_REPLAY_DIR="${CMAKE_CURRENT_SOURCE_DIR}/model_replays")
 pelok_needs_modules(model_registry_test)
+
+# The whole registry in one executable, with its own factory, so that the faults injected into
+# this executable's platform layer and allocations reach every component.
+if(NOT WIN32)
+  get_target_property(pelok_xml_sources PelXml SOURCES)
+  list(FILTER pelok_xml_sources EXCLUDE REGEX "module_exports")
+  list(TRANSFORM pelok_xml_sources PREPEND ${PROJECT_SOURCE_DIR}/xmldoc/)
+  pelok_add_library(pelok_in_process_registry fault_registry_host.cpp ${pelok_xml_sources})
+  target_link_libraries(pelok_in_process_registry PUBLIC pelok_factory pelok_pugixml)
+  # pelok_core is an object library: its objects (the class registrations among them) go into
+  # each executable that names it, never into an archive where the linker could drop them.
+
+  pelok_add_test(fault_injection_test
+    SOURCES fault_injection_test.cpp fault_memory.cpp model_store.cpp
+    LIBS pelok_in_process_registry pelok_core)
+  set_target_properties(fault_injection_test PROPERTIES ENABLE_EXPORTS ON)
+endif()
