@@ -107,6 +107,12 @@ bool ParseOp(const std::string& line, Op* op) {
 }
 
 uint64_t OpGenerator::Random() {
+  if (bytes_ != nullptr) {
+    // Two bytes a choice: enough for every draw here, and a mutation stays local.
+    uint64_t value = 0;
+    for (int i = 0; i < 2 && bytes_left_ > 0; ++i, --bytes_left_) value = value << 8 | *bytes_++;
+    return value;
+  }
   // splitmix64: the same numbers on every system and compiler.
   uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;

@@ -74,6 +74,10 @@ bool ParseOp(const std::string& line, Op* op);
 class OpGenerator {
  public:
   explicit OpGenerator(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+  // Draws from the given bytes instead (for fuzzing): each choice takes the next bytes, and
+  // zeros once they run out.
+  OpGenerator(const uint8_t* bytes, size_t size) : bytes_(bytes), bytes_left_(size) {}
+  bool exhausted() const { return bytes_ != nullptr && bytes_left_ == 0; }
   // An operation; open_keys is the number of keys open now.
   Op Next(int open_keys);
 
@@ -87,7 +91,9 @@ class OpGenerator {
   void ValueData(Op* op);
   void Capacity(Op* op);
 
-  uint64_t state_;
+  uint64_t state_ = 0;
+  const uint8_t* bytes_ = nullptr;
+  size_t bytes_left_ = 0;
   bool store_file_due_ = true;
 };
 
