@@ -11,8 +11,12 @@ void BreakIntoDebugger() {
 }
 
 void DeleteComponent(ChildComponentHolder* holder, IComponent* self, int id) {
+  // The live-instance map lists the object until it is unregistered: a PelokDllFreeMap on
+  // another thread must not meet it deleted in between. (The lock is taken again inside.)
+  host::EnterHostLock();
   delete holder;
   host::UnregisterInstance(self, id != component_id::kComponentFactory);
+  host::LeaveHostLock();
 }
 
 void CopyDllRegistryPath(const char* preferred, char* buf, int buf_len) {

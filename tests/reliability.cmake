@@ -35,3 +35,7 @@ if(NOT WIN32)
     LIBS pelok_in_process_registry pelok_core)
   set_target_properties(fault_injection_test PROPERTIES ENABLE_EXPORTS ON)
 endif()
+
+# The host's exports from several threads (also under ThreadSanitizer: preset linux-tsan).
+pelok_add_test(threads_host_test SOURCES threads_host_test.cpp)
+pelok_needs_modules(threads_host_test)
