@@ -39,3 +39,8 @@ endif()
 # The host's exports from several threads (also under ThreadSanitizer: preset linux-tsan).
 pelok_add_test(threads_host_test SOURCES threads_host_test.cpp)
 pelok_needs_modules(threads_host_test)
+
+# A writer process killed at random moments, hundreds of times: the store file is always whole.
+pelok_add_test(crash_store_test SOURCES crash_store_test.cpp model_store.cpp LIBS pelok_pugixml
+               NO_MAIN)
+pelok_needs_modules(crash_store_test)

@@ -1,0 +1,216 @@
+// Crash safety of the store file: a child process writes generation after generation of values
+// and flushes each; it is killed (SIGKILL, or TerminateProcess on Windows) at a random moment,
+// hundreds of times. After every kill the store file must load and hold exactly one whole
+// generation, never older than the last one seen.
+//
+// The test program is its own writer: run with --writer FILE it writes until it is killed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "pelok/register_front.h"
+#include "tests/model_store.h"
+#include "tests/support/pelreg_module.h"
+#include "tests/support/temp_dir.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace pelok {
+namespace test {
+namespace {
+
+#if defined(_WIN32)
+constexpr int kKills = 40;  // Wine starts processes slowly
+#else
+constexpr int kKills = 300;
+#endif
+constexpr int kValues = 20;
+constexpr uint32_t kShareStored = 0xbffffff3u;
+
+std::string ValueText(int generation, int index) {
+  return "g" + std::to_string(generation) + "-v" + std::to_string(index) + "-" +
+         std::string(150 + index * 7, static_cast<char>('a' + index));
+}
+
+// The writer: generation after generation, each flushed, until killed.
+int RunWriter(const std::string& path) {
+  PelRegModule module;
+  if (!module.complete()) return 3;
+  module.SetDLLRegistry(BinPath("Pelok.ini").c_str());
+  auto* front =
+      static_cast<IRegisterFront*>(module.CreateComponent(component_id::kRegisterFront, 0));
+  if (front == nullptr || !front->SetStoreFile(path.c_str())) return 4;
+  uint32_t key = 0;
+  int disposition = 0;
+  if (!front->CreateKey(kShareStored, "crash", 2, 0, &key, &disposition)) return 5;
+  int generation = 0;
+  front->QueryIntValue(key, "generation", &generation);
+  bool ready = false;
+  for (;;) {
+    ++generation;
+    for (int i = 0; i < kValues; ++i) {
+      const std::string text = ValueText(generation, i);
+      const std::string name = "v" + std::to_string(i);
+      front->SetValue(key, name.c_str(), 1, text.c_str(), static_cast<int>(text.size() + 1));
+    }
+    front->SetValue(key, "generation", 2, &generation, 4);
+    if (!front->Flush()) return 6;
+    if (!ready) {
+      ready = WriteFileBytes(path + ".ready", "1");
+    }
+  }
+}
+
+#if defined(_WIN32)
+struct Writer {
+  PROCESS_INFORMATION process{};
+};
+
+bool StartWriter(const std::string& path, Writer* writer) {
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = std::string("\"") + self + "\" --writer \"" + path + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &writer->process) != 0;
+}
+
+// Kills the writer; false when it had ended on its own.
+bool KillWriter(Writer* writer) {
+  const bool running = WaitForSingleObject(writer->process.hProcess, 0) == WAIT_TIMEOUT;
+  TerminateProcess(writer->process.hProcess, 9);
+  WaitForSingleObject(writer->process.hProcess, INFINITE);
+  CloseHandle(writer->process.hProcess);
+  CloseHandle(writer->process.hThread);
+  return running;
+}
+#else
+struct Writer {
+  pid_t pid = -1;
+};
+
+bool StartWriter(const std::string& path, Writer* writer) {
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+  if (length <= 0) return false;
+  self[length] = 0;
+  writer->pid = fork();
+  if (writer->pid == 0) {
+    execl(self, self, "--writer", path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return writer->pid > 0;
+}
+
+bool KillWriter(Writer* writer) {
+  int status = 0;
+  const bool running = waitpid(writer->pid, &status, WNOHANG) == 0;
+  if (running) {
+    kill(writer->pid, SIGKILL);
+    waitpid(writer->pid, &status, 0);
+  }
+  return running;
+}
+#endif
+
+// The generation the store file holds whole, or -1 with *problem set.
+int GenerationInFile(const std::string& path, std::string* problem) {
+  model::Element document;
+  if (!model::ReadStoreFile(path, &document, problem)) return -1;
+  const model::Element* key = nullptr;
+  for (const auto& root : document.children) {
+    if (root.name != "share") continue;
+    for (const auto& child : root.children) {
+      if (child.name == "crash") key = &child;
+    }
+  }
+  if (key == nullptr) return 0;
+  if (key->children.empty()) return 0;  // the key before its first flush
+  int generation = -1;
+  for (const auto& value : key->children) {
+    if (value.name == "generation") generation = model::ParseInt(value.text);
+  }
+  if (generation < 0) {
+    *problem = "no generation value";
+    return -1;
+  }
+  for (int i = 0; i < kValues; ++i) {
+    const std::string name = "v" + std::to_string(i);
+    bool found = false;
+    for (const auto& value : key->children) {
+      if (value.name != name) continue;
+      found = true;
+      if (value.text != ValueText(generation, i)) {
+        *problem = name + " is not of generation " + std::to_string(generation);
+        return -1;
+      }
+    }
+    if (!found) {
+      *problem = name + " is missing";
+      return -1;
+    }
+  }
+  return generation;
+}
+
+TEST(CrashStoreTest, AKilledWriterLeavesTheOldOrTheNewContent) {
+  TempDir dir;
+  const std::string path = dir.Join("registry.xml");
+  std::mt19937 random(20261208);
+  int last = 0, kills = 0, advanced = 0;
+  for (int round = 0; round < kKills; ++round) {
+    std::filesystem::remove(path + ".ready");
+    Writer writer;
+    ASSERT_TRUE(StartWriter(path, &writer));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!FileExistsAt(path + ".ready") && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+    ASSERT_TRUE(KillWriter(&writer)) << "the writer ended before it was killed, round " << round;
+    ++kills;
+    std::string problem;
+    const int generation = GenerationInFile(path, &problem);
+    ASSERT_GE(generation, 0) << "after kill " << kills << ": " << problem;
+    ASSERT_GE(generation, last) << "after kill " << kills << ": an older generation came back";
+    if (generation > last) ++advanced;
+    last = generation;
+    // A killed save leaves its temporary file behind; it is never read.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      const std::string name = entry.path().filename().string();
+      ASSERT_EQ(std::string::npos, name.find(".corrupt-")) << "the store file was set aside";
+      if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
+        std::filesystem::remove(entry.path());
+      }
+    }
+  }
+  std::printf("kills survived: %d (the file moved on %d times, to generation %d)\n", kills,
+              advanced, last);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pelok
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--writer") == 0) {
+    return pelok::test::RunWriter(argv[2]);
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
