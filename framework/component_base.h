@@ -7,6 +7,7 @@
 #ifndef PELOK_FRAMEWORK_COMPONENT_BASE_H_
 #define PELOK_FRAMEWORK_COMPONENT_BASE_H_
 
+#include <atomic>
 #include <new>
 
 #include "framework/child_component_holder.h"
@@ -19,7 +20,9 @@ struct ComponentState {
   int alive = 1;
   int activeCalls = 0;
   int sharedInstance = 0;
-  int autoFree = 0;
+  // Read by PelokDllFreeMap on whichever thread calls it, written by the component's user: the
+  // one word of the state that two threads touch by design. (The same size as an int.)
+  std::atomic<int> autoFree{0};
 };
 
 // Breaks into an attached debugger and goes on.
@@ -80,8 +83,8 @@ class Component : public Interface, public ChildComponentHolder {
     if (state_.activeCalls != 0) return;
     DeleteComponent(this, this, GetComponentId());
   }
-  int GetAutoFree() override { return state_.autoFree; }
-  void SetAutoFree(int mark) override { state_.autoFree = mark; }
+  int GetAutoFree() override { return state_.autoFree.load(); }
+  void SetAutoFree(int mark) override { state_.autoFree.store(mark); }
   void GetDllRegistryPath(const char* preferred, char* buf, int buf_len) override {
     CopyDllRegistryPath(preferred, buf, buf_len);
   }
