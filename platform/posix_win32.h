@@ -120,7 +120,7 @@ DWORD GetModuleFileNameA(HMODULE module, char* buf, DWORD size);
 // reference that takes is given back at once).
 HMODULE PelokModuleFromAddress(const void* address);
 
-// INI files, read as Windows reads them, afresh on every call (an edit is seen at once).
+// INI files, read as Windows reads them. Every call looks at the file, so an edit is seen at once.
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* default_value,
                                char* out, DWORD size, const char* file);
 

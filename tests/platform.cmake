@@ -16,4 +16,6 @@ if(NOT WIN32)
   # Only the POSIX layer routes its system calls through the injectable table.
   pelok_add_test(platform_fault_injection_test SOURCES platform_fault_injection_test.cpp
                  LIBS pelok_platform)
+  # The text of INI files kept between reads (Windows reads them itself).
+  pelok_add_test(ini_file_cache_test SOURCES ini_file_cache_test.cpp LIBS pelok_platform)
 endif()

@@ -1,42 +1,20 @@
-// GetPrivateProfileStringA as Windows answers it. The file is read afresh on every call, so an
-// edit is seen at once.
-#include <fcntl.h>
-
-#include <cerrno>
+// GetPrivateProfileStringA as Windows answers it. Every call looks at the file, so an edit is seen
+// at once; the text of a file that certainly has not changed comes from memory
+// (platform/posix/ini_file_cache.h).
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/posix/ini_file_cache.h"
 #include "platform/posix/ini_text.h"
 #include "platform/posix/posix_path.h"
-#include "platform/posix/posix_syscalls.h"
 #include "platform/posix_win32.h"
 
 using pelok::posix::IniLine;
 using pelok::posix::IniScanner;
 
 namespace {
-
-// The whole file, or false when it cannot be opened or read (then it counts as missing).
-bool ReadWholeFile(const char* path, std::string* text) {
-  const pelok::posix::PosixPath file(path);
-  if (!file.ok()) return false;
-  const int fd = pelok::posix::SysOpen(file.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) return false;
-  bool ok = true;
-  char chunk[4096];
-  for (;;) {
-    const ssize_t n = pelok::posix::SysRead(fd, chunk, sizeof(chunk));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    text->append(chunk, static_cast<size_t>(n));
-  }
-  pelok::posix::SysClose(fd);
-  return ok;
-}
 
 // text cut to size - 1 characters and terminated; the number of characters copied.
 DWORD CopyCut(std::string_view text, char* out, DWORD size) {
@@ -151,12 +129,14 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
   if (out == nullptr || size == 0) return 0;
   const std::string_view fallback = DefaultText(default_value);
   try {
-    std::string text;
-    if (!ReadWholeFile(file, &text)) {
+    const pelok::posix::PosixPath path(file);
+    const std::shared_ptr<const std::string> text =
+        path.ok() ? pelok::posix::ReadIniFile(path.c_str()) : nullptr;
+    if (text == nullptr) {
       if (section == nullptr) return NameList(out, size).Finish();
       return CopyCut(fallback, out, size);
     }
-    return ReadProfileString(text, section, key, fallback, out, size);
+    return ReadProfileString(*text, section, key, fallback, out, size);
   } catch (...) {
     // Out of memory for the file's text: as if the file were missing.
     return CopyCut(fallback, out, size);
