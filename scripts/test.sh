@@ -13,3 +13,25 @@ for preset in "${presets[@]}"; do
   echo "== ${preset}: test"
   ctest --preset "${preset}"
 done
+
+# Reliability, on Linux only (skip with PELOK_RELIABILITY=0): the threads and host tests under
+# ThreadSanitizer, every fuzz target for a bounded time, and the linux suite under valgrind.
+if [ "${PELOK_RELIABILITY:-1}" = 1 ]; then
+  echo "== linux-tsan: configure, build and test (threads and host tests)"
+  cmake --preset linux-tsan >/dev/null
+  cmake --build --preset linux-tsan
+  ctest --preset linux-tsan
+
+  echo "== linux-fuzz: configure, build and run each target for ${PELOK_FUZZ_SECONDS:-45} s"
+  cmake --preset linux-fuzz >/dev/null
+  cmake --build --preset linux-fuzz
+  bash fuzz/run.sh build/linux-fuzz "${PELOK_FUZZ_SECONDS:-45}"
+
+  if [ -d build/linux ]; then
+    echo "== linux: the test suite under valgrind memcheck"
+    # The fault-injection test replaces operator new and is covered by the sanitizer presets.
+    ctest --test-dir build/linux -j2 -T memcheck --output-on-failure -E '^fault_injection_test$' \
+      --overwrite MemoryCheckCommand=/usr/bin/valgrind \
+      '--overwrite=MemoryCheckCommandOptions=--error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect --show-leak-kinds=definite,indirect'
+  fi
+fi

@@ -34,7 +34,7 @@ namespace test {
 namespace {
 
 #if defined(_WIN32)
-constexpr int kKills = 40;  // Wine starts processes slowly
+constexpr int kKills = 60;  // Wine starts processes slowly
 #else
 constexpr int kKills = 300;
 #endif

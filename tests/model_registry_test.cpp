@@ -28,8 +28,8 @@ namespace {
 struct Settings {
 #if defined(_WIN32)
   // Wine is slow: a smaller budget there.
-  long ops = 800;
-  int seeds = 3;
+  long ops = 1500;
+  int seeds = 4;
 #else
   long ops = 4000;
   int seeds = 10;

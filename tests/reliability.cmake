@@ -34,6 +34,9 @@ if(NOT WIN32)
     SOURCES fault_injection_test.cpp fault_memory.cpp model_store.cpp
     LIBS pelok_in_process_registry pelok_core)
   set_target_properties(fault_injection_test PROPERTIES ENABLE_EXPORTS ON)
+  pelok_add_test(fault_scenarios_test SOURCES fault_scenarios_test.cpp
+                 LIBS pelok_in_process_registry pelok_core)
+  set_target_properties(fault_scenarios_test PROPERTIES ENABLE_EXPORTS ON)
 endif()
 
 # The host's exports from several threads (also under ThreadSanitizer: preset linux-tsan).
