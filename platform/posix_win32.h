@@ -40,6 +40,7 @@ typedef void (*FARPROC)();
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x00000001u
 #define FILE_SHARE_WRITE 0x00000002u
+#define FILE_SHARE_DELETE 0x00000004u
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
@@ -97,6 +98,25 @@ struct SYSTEMTIME {
   WORD wMilliseconds;
 };
 
+// A time in 100-nanosecond units since 1 January 1601 (UTC).
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
+struct BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+};
+
 struct SECURITY_ATTRIBUTES;
 
 // Critical sections: recursive mutexes.
@@ -136,6 +156,10 @@ BOOL WriteFile(HANDLE file, const void* buf, DWORD size, DWORD* written, void* o
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD method);
 BOOL FlushFileBuffers(HANDLE file);
 DWORD GetFileSize(HANDLE file, DWORD* size_high);
+// From fstat: the volume serial number is the device, the file index the inode, the last write
+// and access times the modification and access times (to 100 ns). POSIX keeps no creation time:
+// ftCreationTime is 0.
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);
 DWORD GetFileAttributesA(const char* path);
 BOOL SetFileAttributesA(const char* path, DWORD attributes);
 BOOL DeleteFileA(const char* path);
@@ -148,6 +172,7 @@ void SetLastError(DWORD error);
 
 // Time and process.
 void GetLocalTime(SYSTEMTIME* time);
+void GetSystemTimeAsFileTime(FILETIME* time);
 DWORD GetCurrentProcessId();
 DWORD GetCurrentThreadId();
 void Sleep(DWORD milliseconds);

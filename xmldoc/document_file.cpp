@@ -33,6 +33,29 @@ class ScopedHandle {
 constexpr DWORD kChunk = 1u << 20;
 constexpr DWORD kInvalidFileSize = 0xFFFFFFFFu;
 
+constexpr uint64_t kUnitsPerSecond = 10000000ULL;
+// How long after a write a file's stamp can still be left unchanged by another write: local file
+// systems stamp with the clock tick (a few milliseconds); a write time without a fraction of a
+// second comes from a file system that keeps whole seconds (two on FAT).
+constexpr uint64_t kFineGranularity = kUnitsPerSecond / 20;
+constexpr uint64_t kCoarseGranularity = 3 * kUnitsPerSecond;
+
+uint64_t FromFileTime(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+FileStamp StampHandle(HANDLE file) {
+  FileStamp stamp;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return stamp;
+  stamp.volume = info.dwVolumeSerialNumber;
+  stamp.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  stamp.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  stamp.written = FromFileTime(info.ftLastWriteTime);
+  stamp.valid = true;
+  return stamp;
+}
+
 // Numbers the temporary files of this process, so that two documents saving at once never
 // share one.
 std::atomic<unsigned long> save_count{0};
@@ -64,11 +87,32 @@ bool WriteIntoEmptyFile(const char* path, const std::string& bytes) {
 
 }  // namespace
 
-bool ReadWholeFile(const char* path, std::string* bytes) {
+bool FileStamp::SettledBefore(uint64_t now) const {
+  const uint64_t granularity =
+      written % kUnitsPerSecond == 0 ? kCoarseGranularity : kFineGranularity;
+  return valid && written + granularity < now;
+}
+
+uint64_t SystemTimeNow() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return FromFileTime(now);
+}
+
+FileStamp StampFile(const char* path) {
+  ScopedHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return FileStamp();
+  return StampHandle(file.get());
+}
+
+bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp) {
   bytes->clear();
+  if (stamp != nullptr) *stamp = FileStamp();
   ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
+  const FileStamp before = StampHandle(file.get());
   DWORD high = 0;
   const DWORD size = GetFileSize(file.get(), &high);
   if (high != 0) return false;  // 4 GB and more: not a document this module reads
@@ -78,12 +122,16 @@ bool ReadWholeFile(const char* path, std::string* bytes) {
   for (;;) {
     DWORD read = 0;
     if (!ReadFile(file.get(), &chunk[0], kChunk, &read, nullptr)) return false;
-    if (read == 0) return true;
+    if (read == 0) break;
     bytes->append(chunk, 0, read);
   }
+  // Stamped only when nothing wrote the file while it was read.
+  if (stamp != nullptr && before.valid && StampHandle(file.get()) == before) *stamp = before;
+  return true;
 }
 
-bool ReplaceFileContent(const char* path, const std::string& bytes) {
+bool ReplaceFileContent(const char* path, const std::string& bytes, FileStamp* stamp) {
+  if (stamp != nullptr) *stamp = FileStamp();
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
@@ -97,9 +145,16 @@ bool ReplaceFileContent(const char* path, const std::string& bytes) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  const FileStamp ours = written ? StampHandle(file.get()) : FileStamp();
   written = file.Close() && written;
   if (written && MoveFileExA(temporary.c_str(), path,
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    // The file now at the path is the one written only if it still has the stamp it had when it
+    // was written (the write time some systems set on closing would show as a difference).
+    if (stamp != nullptr) {
+      const FileStamp now = StampFile(path);
+      if (now == ours) *stamp = now;
+    }
     return true;
   }
   DeleteFileA(temporary.c_str());

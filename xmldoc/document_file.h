@@ -2,18 +2,49 @@
 #ifndef PELOK_XMLDOC_DOCUMENT_FILE_H_
 #define PELOK_XMLDOC_DOCUMENT_FILE_H_
 
+#include <cstdint>
 #include <string>
 
 namespace pelok {
 
-// Reads the whole file into *bytes. False when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::string* bytes);
+// One state of a file as the file system describes it: which file (volume and index), its size
+// and its last write time. Two equal valid stamps of one path say the file was neither written
+// nor replaced in between, unless both writes fell within the write time's granularity.
+struct FileStamp {
+  bool valid = false;
+  uint32_t volume = 0;
+  uint64_t index = 0;
+  uint64_t size = 0;
+  uint64_t written = 0;  // 100-ns units since 1601
+
+  bool operator==(const FileStamp& other) const {
+    return valid && other.valid && volume == other.volume && index == other.index &&
+           size == other.size && written == other.written;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+
+  // Whether a write after the moment now (system time, 100-ns units) would change the stamp:
+  // the last write lies further back than the file system's time stamp granularity.
+  bool SettledBefore(uint64_t now) const;
+};
+
+// The system time in 100-ns units since 1601.
+uint64_t SystemTimeNow();
+
+// The stamp of the file at path now; invalid when it cannot be opened.
+FileStamp StampFile(const char* path);
+
+// Reads the whole file into *bytes. False when it cannot be opened or read. *stamp (may be null)
+// receives the file's stamp when it was the same before and after the read, else an invalid one.
+bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp = nullptr);
 
 // Makes bytes the content of the file at path in one step: a temporary file beside it is
 // written, flushed to the disk and moved over the old file, so that a crash at any moment
 // leaves the old content or the new. False, with the file unchanged, when the file is
 // read-only or a directory, or when any step fails (the temporary file is removed then).
-bool ReplaceFileContent(const char* path, const std::string& bytes);
+// *stamp (may be null) receives the stamp of the file written when it is certain, else an
+// invalid one.
+bool ReplaceFileContent(const char* path, const std::string& bytes, FileStamp* stamp = nullptr);
 
 }  // namespace pelok
 

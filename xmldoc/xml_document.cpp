@@ -35,7 +35,33 @@ void XmlDocument::Clear() {
   level_ = document_;
   child_ = pugi::xml_node();
   held_file_.clear();
+  held_stamp_ = FileStamp();
+  changed_ = false;
   Edited();
+}
+
+void XmlDocument::Matched(const FileStamp& stamp, const ContentHash& hash, uint64_t at) {
+  held_stamp_ = stamp;
+  held_hash_ = hash;
+  held_matched_at_ = at;
+  changed_ = false;
+}
+
+bool XmlDocument::HeldFileUnchanged(const char* file) {
+  if (changed_ || held_file_.empty() || held_file_ != file || !held_stamp_.valid) return false;
+  if (StampFile(file) != held_stamp_) return false;
+  if (held_stamp_.SettledBefore(held_matched_at_)) return true;
+  // Written within the stamp's granularity of the moment the document matched it: another
+  // write in that moment would have left the stamp as it is, so only the content can tell.
+  const uint64_t checked_at = SystemTimeNow();
+  std::string bytes;
+  FileStamp stamp;
+  if (!ReadWholeFile(file, &bytes, &stamp) || stamp != held_stamp_ ||
+      HashContent(bytes) != held_hash_) {
+    return false;
+  }
+  held_matched_at_ = checked_at;
+  return true;
 }
 
 int XmlDocument::Load(const char* file) {
@@ -64,15 +90,21 @@ int XmlDocument::Load(const char* file) {
 }
 
 bool XmlDocument::ReadDocument(const char* file) {
+  const uint64_t read_at = SystemTimeNow();
   std::string bytes;
-  if (!ReadWholeFile(file, &bytes)) return false;
+  FileStamp stamp;
+  if (!ReadWholeFile(file, &bytes, &stamp)) return false;
+  const ContentHash hash = HashContent(bytes);
   // Zero bytes are an empty document. Bytes are taken as UTF-8 without any conversion, so that
   // text in other encodings (GBK) comes back as it was written.
-  if (bytes.empty()) return true;
-  const pugi::xml_parse_result result =
-      document_.load_buffer(bytes.data(), bytes.size(), kXmlParseOptions, pugi::encoding_utf8);
-  ResetPos();
-  return result.status == pugi::status_ok;
+  if (!bytes.empty()) {
+    const pugi::xml_parse_result result =
+        document_.load_buffer(bytes.data(), bytes.size(), kXmlParseOptions, pugi::encoding_utf8);
+    ResetPos();
+    if (result.status != pugi::status_ok) return false;
+  }
+  Matched(stamp, hash, read_at);
+  return true;
 }
 
 int XmlDocument::Save(const char* file) {
@@ -83,10 +115,15 @@ int XmlDocument::Save(const char* file) {
   // Nodes without a document element would not load back.
   if (document_.first_child() && !document_.document_element()) return 0;
   try {
+    // The store saves after every key it opens, most often without a change: the file already
+    // holds the document then, and writing it again would only cost time.
+    if (HeldFileUnchanged(file)) return 1;
     std::string text;
     SerializeDocument(document_, &text);
-    if (!ReplaceFileContent(file, text)) return 0;
+    FileStamp stamp;
+    if (!ReplaceFileContent(file, text, &stamp)) return 0;
     held_file_ = file;
+    Matched(stamp, HashContent(text), SystemTimeNow());
     return 1;
   } catch (const std::bad_alloc&) {
     return 0;

@@ -6,7 +6,10 @@
 // that after IntoElem the element entered can still be read, changed and removed.
 //
 // The document remembers the file it holds (the last one loaded or saved): Load of that file
-// keeps the document as it is, with the edits made since, and reads nothing.
+// keeps the document as it is, with the edits made since, and reads nothing. Save of that file
+// while nothing has changed since it was loaded or saved writes nothing when the file certainly
+// still holds what the document holds: it has the stamp it had then, and either that stamp was
+// settled by then or its content is the same (xmldoc/document_file.h).
 #ifndef PELOK_XMLDOC_XML_DOCUMENT_H_
 #define PELOK_XMLDOC_XML_DOCUMENT_H_
 
@@ -15,6 +18,8 @@
 
 #include "framework/xml_document.h"
 #include "xmldoc/child_name_index.h"
+#include "xmldoc/content_hash.h"
+#include "xmldoc/document_file.h"
 
 namespace pelok {
 
@@ -107,6 +112,10 @@ class XmlDocument final : public IXmlDocument {
   bool ReadDocument(const char* file);
   // Something that GetChildNameByIndex counts has changed.
   void Edited() { ++edits_; }
+  // Whether the held file, the document unchanged since it matched it, still holds its content.
+  bool HeldFileUnchanged(const char* file);
+  // The document now matches file, whose content had the stamp and hash given.
+  void Matched(const FileStamp& stamp, const ContentHash& hash, uint64_t at);
 
   pugi::xml_document document_;
   pugi::xml_node level_;
@@ -120,6 +129,15 @@ class XmlDocument final : public IXmlDocument {
   std::string unreadable_file_;
   // Set when a Load failed for want of memory: no file is written until a Load succeeds.
   bool refuse_every_save_ = false;
+
+  // The held file as it was when the document last matched it (loaded from it or saved to it):
+  // its stamp, the hash of its content, and the system time at which they were known.
+  FileStamp held_stamp_;
+  ContentHash held_hash_;
+  uint64_t held_matched_at_ = 0;
+  // Set by every call that may change the tree (also one that fails); cleared when the
+  // document matches its file again.
+  bool changed_ = false;
 
   // GetChildNameByIndex resumes from its last answer when asked for a later index at the same
   // level and nothing was edited since, so that enumerating 1..N is linear.

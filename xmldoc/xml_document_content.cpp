@@ -107,6 +107,7 @@ int XmlDocument::GetAttrib(const char* name, char* buf, int len) {
 }
 
 int XmlDocument::SetAttrib(const char* name, int value) {
+  changed_ = true;
   pugi::xml_node element = CurrentElement();
   if (!element || !IsXmlName(name)) return 0;
   char text[16];
@@ -124,6 +125,7 @@ int XmlDocument::SetAttrib(const char* name, int value) {
 }
 
 int XmlDocument::SetData(const char* text) {
+  changed_ = true;
   pugi::xml_node element = CurrentElement();
   if (!element || text == nullptr) return 0;
   // The new text goes in before the old goes out, so that a failure leaves the old text.
@@ -145,6 +147,7 @@ int XmlDocument::SetData(const char* text) {
 }
 
 int XmlDocument::AddElem(const char* name, const char* data, int /*flags*/) {
+  changed_ = true;
   // A name that is not an XML name would make the file unreadable.
   if (!IsXmlName(name)) return 0;
   // A document has one document element.
@@ -164,6 +167,7 @@ int XmlDocument::AddElem(const char* name, const char* data, int /*flags*/) {
 }
 
 int XmlDocument::AddNode(int node_kind, const char* text) {
+  changed_ = true;
   if (node_kind != kXmlNodeProcessingInstruction || text == nullptr) return 0;
   pugi::xml_document parsed;
   pugi::xml_node instruction;
@@ -188,6 +192,7 @@ int XmlDocument::AddNode(int node_kind, const char* text) {
 }
 
 int XmlDocument::RemoveElem() {
+  changed_ = true;
   pugi::xml_node element = CurrentElement();
   // The document element stays: a document without one would not load back.
   if (!element || element.parent() == document_) return 0;

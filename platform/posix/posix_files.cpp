@@ -254,3 +254,46 @@ DWORD GetFileSize(HANDLE file, DWORD* size_high) {
   if (low == INVALID_FILE_SIZE) SetLastError(NO_ERROR);
   return low;
 }
+
+namespace {
+
+// Seconds from 1601-01-01 to 1970-01-01, and 100-ns units per second.
+constexpr uint64_t kFileTimeEpochSeconds = 11644473600ULL;
+constexpr uint64_t kFileTimeUnitsPerSecond = 10000000ULL;
+
+FILETIME ToFileTime(const struct timespec& time) {
+  const uint64_t units =
+      (static_cast<uint64_t>(time.tv_sec) + kFileTimeEpochSeconds) * kFileTimeUnitsPerSecond +
+      static_cast<uint64_t>(time.tv_nsec) / 100;
+  FILETIME result;
+  result.dwLowDateTime = static_cast<DWORD>(units & 0xFFFFFFFFu);
+  result.dwHighDateTime = static_cast<DWORD>(units >> 32);
+  return result;
+}
+
+}  // namespace
+
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+  const int fd = FdFromHandle(file);
+  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
+  if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  struct stat status;
+  if (pelok::posix::SysFstat(fd, &status) != 0) return FailFromErrno();
+  DWORD attributes = 0;
+  if (S_ISDIR(status.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  if (!(status.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
+  info->dwFileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+  info->ftCreationTime = FILETIME{0, 0};
+  info->ftLastAccessTime = ToFileTime(status.st_atim);
+  info->ftLastWriteTime = ToFileTime(status.st_mtim);
+  const uint64_t device = static_cast<uint64_t>(status.st_dev);
+  info->dwVolumeSerialNumber = static_cast<DWORD>(device ^ (device >> 32));
+  const uint64_t size = static_cast<uint64_t>(status.st_size);
+  info->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  info->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+  info->nNumberOfLinks = static_cast<DWORD>(status.st_nlink);
+  const uint64_t inode = static_cast<uint64_t>(status.st_ino);
+  info->nFileIndexHigh = static_cast<DWORD>(inode >> 32);
+  info->nFileIndexLow = static_cast<DWORD>(inode & 0xFFFFFFFFu);
+  return TRUE;
+}

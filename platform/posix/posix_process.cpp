@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/posix_win32.h"
 
@@ -21,6 +22,16 @@ void GetLocalTime(SYSTEMTIME* time) {
   // A leap second reads as the second before it, as Windows has no second 60.
   time->wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
   time->wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
+}
+
+void GetSystemTimeAsFileTime(FILETIME* time) {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  // 100-ns units since 1601-01-01: 11644473600 seconds before 1970.
+  const uint64_t units = (static_cast<uint64_t>(now.tv_sec) + 11644473600ULL) * 10000000ULL +
+                         static_cast<uint64_t>(now.tv_nsec) / 100;
+  time->dwLowDateTime = static_cast<DWORD>(units & 0xFFFFFFFFu);
+  time->dwHighDateTime = static_cast<DWORD>(units >> 32);
 }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }

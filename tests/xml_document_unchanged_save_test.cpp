@@ -1,0 +1,143 @@
+// Save of the held file when nothing has changed since the document last matched it writes
+// nothing, but only while the file certainly holds what the document holds: after any change of
+// the document, and after any change of the file (written in place, replaced, removed, even with
+// its size and write time kept), Save writes the document again.
+#include <string>
+
+#include "gtest/gtest.h"
+#include "platform/win32_api.h"
+#include "tests/xml_document_fixture.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
+namespace pelok {
+namespace test {
+namespace {
+
+// Which file is at path, and when it was written: a file written again, or another file moved
+// there, has another identity.
+std::string Identity(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  BY_HANDLE_FILE_INFORMATION info;
+  const BOOL ok = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!ok) return "<unknown>";
+  return std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow) + "@" +
+         std::to_string(info.ftLastWriteTime.dwHighDateTime) + ":" +
+         std::to_string(info.ftLastWriteTime.dwLowDateTime);
+}
+
+class XmlDocumentUnchangedSaveTest : public XmlDocumentTest {
+ protected:
+  void SetUp() override {
+    XmlDocumentTest::SetUp();
+    path_ = dir_.Join("store.xml");
+    document_ = NewStoreDocument(path_);
+    ASSERT_NE(nullptr, document_);
+    ASSERT_NE(0, document_->AddElem("key", "", 0));
+    ASSERT_NE(0, document_->SetAttrib("type", 2));
+    ASSERT_NE(0, document_->Save(path_.c_str()));
+    ASSERT_TRUE(ReadFileBytes(path_, &saved_));
+  }
+
+  std::string Content() const {
+    std::string bytes;
+    return ReadFileBytes(path_, &bytes) ? bytes : "<missing>";
+  }
+
+  std::string path_;
+  std::string saved_;
+  IXmlDocument* document_ = nullptr;
+};
+
+TEST_F(XmlDocumentUnchangedSaveTest, UnchangedDocumentLeavesTheFileAlone) {
+  const std::string before = Identity(path_);
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_EQ(before, Identity(path_));
+  EXPECT_EQ(saved_, Content());
+}
+
+TEST_F(XmlDocumentUnchangedSaveTest, LoadOfTheHeldFileChangesNothing) {
+  const std::string before = Identity(path_);
+  ASSERT_TRUE(WalkTo(document_, path_, {"key"}));
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_EQ(before, Identity(path_));
+}
+
+TEST_F(XmlDocumentUnchangedSaveTest, ChangedDocumentIsWritten) {
+  const std::string before = Identity(path_);
+  ASSERT_TRUE(WalkTo(document_, path_, {"key"}));
+  ASSERT_NE(0, document_->SetAttrib("size", 4));
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_NE(before, Identity(path_));
+  EXPECT_NE(std::string::npos, Content().find("size=\"4\""));
+}
+
+TEST_F(XmlDocumentUnchangedSaveTest, FileWrittenInPlaceIsWrittenAgain) {
+  std::string edited = saved_;
+  edited.replace(edited.find("key"), 3, "kez");
+  ASSERT_TRUE(WriteFileBytes(path_, edited));
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_EQ(saved_, Content());
+}
+
+TEST_F(XmlDocumentUnchangedSaveTest, ReplacedFileIsWrittenAgain) {
+  const std::string other = dir_.Join("other.xml");
+  ASSERT_TRUE(WriteFileBytes(other, "<processregister/>\n"));
+  ASSERT_NE(0, MoveFileExA(other.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_EQ(saved_, Content());
+}
+
+TEST_F(XmlDocumentUnchangedSaveTest, RemovedFileIsWrittenAgain) {
+  ASSERT_NE(0, DeleteFileA(path_.c_str()));
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_EQ(saved_, Content());
+}
+
+TEST_F(XmlDocumentUnchangedSaveTest, SaveToAnotherFileWritesIt) {
+  const std::string copy = dir_.Join("copy.xml");
+  EXPECT_NE(0, document_->Save(copy.c_str()));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(copy, &bytes));
+  EXPECT_EQ(saved_, bytes);
+}
+
+TEST_F(XmlDocumentUnchangedSaveTest, FileLoadedAsItIsStaysAsItIs) {
+  // Laid out by hand: the document holds what the file holds, so saving it writes nothing.
+  const std::string hand = dir_.Join("hand.xml");
+  const std::string text =
+      "<?xml version=\"1.0\"?><processregister><a type=\"1\">x</a>"
+      "</processregister>";
+  ASSERT_TRUE(WriteFileBytes(hand, text));
+  IXmlDocument* reader = NewDocument();
+  ASSERT_TRUE(WalkTo(reader, hand, {"a"}));
+  EXPECT_NE(0, reader->Save(hand.c_str()));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(hand, &bytes));
+  EXPECT_EQ(text, bytes);
+}
+
+#if !defined(_WIN32)
+TEST_F(XmlDocumentUnchangedSaveTest, EditThatKeepsSizeAndWriteTimeIsWrittenAgain) {
+  struct stat info {};
+  ASSERT_EQ(0, stat(path_.c_str(), &info));
+  std::string edited = saved_;
+  edited.replace(edited.find("key"), 3, "kez");
+  ASSERT_TRUE(WriteFileBytes(path_, edited));
+  const struct timespec times[2] = {info.st_atim, info.st_mtim};
+  ASSERT_EQ(0, utimensat(AT_FDCWD, path_.c_str(), times, 0));
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_EQ(saved_, Content());
+}
+#endif
+
+}  // namespace
+}  // namespace test
+}  // namespace pelok
