@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstring>
 #include <iterator>
+#include <string_view>
+#include <tuple>
+#include <utility>
 
 #include "util/bounded_string.h"
 
@@ -71,14 +74,17 @@ int MemoryKeyValues::SetValue(const char* name, int type, const void* data, unsi
       record.block = CopyToBlock(data, size);
       if (record.block == nullptr) return 0;
     }
-    const auto found = values_.find(name);
-    if (found != values_.end()) {
-      FreeContent(&found->second);
-      found->second = record;
+    // One walk down the tree finds the value or the place of a new one.
+    const std::string_view key(name);
+    const auto place = values_.lower_bound(key);
+    if (place != values_.end() && place->first == key) {
+      FreeContent(&place->second);
+      place->second = record;
       return 1;
     }
     try {
-      values_.emplace(name, record);
+      values_.emplace_hint(place, std::piecewise_construct, std::forward_as_tuple(key),
+                           std::forward_as_tuple(record));
     } catch (...) {
       FreeContent(&record);
       return 0;
@@ -105,7 +111,7 @@ int MemoryKeyValues::QueryValue(const char* name, int* type, void* data, unsigne
   auto guard = Guard();
   if (name == nullptr || data == nullptr || type == nullptr || size == nullptr) return 0;
   if (*size == 0 || !IsUsableSize(*size)) return 0;
-  const auto found = values_.find(name);
+  const auto found = values_.find(std::string_view(name));
   if (found == values_.end()) return 0;
   return ReadValue(found->second, type, data, size);
 }
@@ -113,7 +119,7 @@ int MemoryKeyValues::QueryValue(const char* name, int* type, void* data, unsigne
 int MemoryKeyValues::DeleteValue(const char* name) {
   auto guard = Guard();
   if (name == nullptr) return 0;
-  const auto found = values_.find(name);
+  const auto found = values_.find(std::string_view(name));
   if (found == values_.end()) return 0;
   FreeContent(&found->second);
   values_.erase(found);
@@ -126,7 +132,7 @@ int MemoryKeyValues::DeleteValue(const char* name) {
 int MemoryKeyValues::HasValue(const char* name) {
   auto guard = Guard();
   if (name == nullptr) return 0;
-  const auto found = values_.find(name);
+  const auto found = values_.find(std::string_view(name));
   if (found == values_.end()) return 0;
   ValueRecord& record = found->second;
   FreeContent(&record);

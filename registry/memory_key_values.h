@@ -51,6 +51,7 @@ class MemoryKeyValues final : public Component<IMemoryKeyValues, component_id::k
     uint32_t number = 0;    // the content of a 32-bit number (type 2)
     void* block = nullptr;  // the content of any other type, owned; null when there is none
   };
+  // Looked up by std::string_view, so that a name is measured once and not at every node.
   using ValueMap = std::map<std::string, ValueRecord, std::less<>>;
 
   // Gives the record's content to the caller's buffer of *size bytes; see the .cpp.
