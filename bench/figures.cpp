@@ -17,6 +17,7 @@ struct Phase {
   const char* name;
   const char* unit;
   double Sample::*field;
+  bool registry_only = false;
 };
 
 std::vector<Phase> PhasesOf(Workload workload) {
@@ -27,6 +28,7 @@ std::vector<Phase> PhasesOf(Workload workload) {
   return {{keys ? "create" : "set", keys ? "ns/key" : "ns/value", &Sample::set_ns},
           {"flush", "ms", &Sample::flush_ms},
           {"close", "ms", &Sample::close_ms},
+          {"modules", "ms", &Sample::modules_ms, true},
           {"reopen", "ms", &Sample::reopen_ms},
           {"query", keys ? "ns/key" : "ns/value", &Sample::query_ns},
           {"file", "bytes", &Sample::file_bytes}};
@@ -111,11 +113,11 @@ void Figures::PrintTable(std::FILE* out) const {
         std::fprintf(out, "| %s | %d | %s | %s | %s |", WorkloadName(workload), n, phase.name,
                      phase.unit, registry != nullptr ? Number(mine).c_str() : "-");
         for (const char* peer : kPeers) {
-          const Sample* other = Best(workload, n, peer);
+          const Sample* other = phase.registry_only ? nullptr : Best(workload, n, peer);
           std::fprintf(out, " %s |", other != nullptr ? Number(other->*phase.field).c_str() : "-");
         }
         for (const char* peer : kPeers) {
-          const Sample* other = Best(workload, n, peer);
+          const Sample* other = phase.registry_only ? nullptr : Best(workload, n, peer);
           std::fprintf(out, " %s |",
                        registry != nullptr && other != nullptr
                            ? Ratio(mine, other->*phase.field).c_str()
