@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/win32_api.h"
 
@@ -59,6 +60,20 @@ FileStamp StampHandle(HANDLE file) {
 // Numbers the temporary files of this process, so that two documents saving at once never
 // share one.
 std::atomic<unsigned long> save_count{0};
+
+// The temporary file beside path: the path with a suffix of this save, or, where that would not
+// fit the system's path limit (a store file path may take all of it), a short name in the same
+// directory, so that the move over the old file stays within one directory.
+std::string TemporaryName(const char* path) {
+  char suffix[48];
+  std::snprintf(suffix, sizeof(suffix), ".%lu.%lu.tmp",
+                static_cast<unsigned long>(GetCurrentProcessId()), ++save_count);
+  const std::string file(path);
+  if (file.size() + std::strlen(suffix) < MAX_PATH) return file + suffix;
+  const size_t separator = file.find_last_of("\\/");
+  const std::string directory = separator == std::string::npos ? "" : file.substr(0, separator + 1);
+  return directory + "~pelxml" + suffix;
+}
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
   size_t done = 0;
@@ -137,10 +152,7 @@ bool ReplaceFileContent(const char* path, const std::string& bytes, FileStamp* s
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     return false;
   }
-  char suffix[48];
-  std::snprintf(suffix, sizeof(suffix), ".%lu.%lu.tmp",
-                static_cast<unsigned long>(GetCurrentProcessId()), ++save_count);
-  const std::string temporary = std::string(path) + suffix;
+  const std::string temporary = TemporaryName(path);
   ScopedHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
