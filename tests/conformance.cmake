@@ -2,7 +2,9 @@
 # program loads them, their components created through the CreateComponent export and driven
 # through their slots.
 foreach(name
-    conformance_storage_provider_test)
+    conformance_storage_provider_test
+    conformance_register_core_test
+    conformance_store_test)
   pelok_add_test(${name} SOURCES ${name}.cpp)
   foreach(module PelReg PelFact PelXml)
     if(TARGET ${module})
