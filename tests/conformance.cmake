@@ -12,3 +12,11 @@ foreach(name
     endif()
   endforeach()
 endforeach()
+
+# The front without the framework, and the leak report at unload; only the module is needed.
+pelok_add_test(conformance_front_test SOURCES conformance_front_test.cpp)
+add_dependencies(conformance_front_test PelReg)
+# The leak report is made of an instance left alive on purpose.
+if(PELOK_SANITIZE)
+  set_tests_properties(conformance_front_test PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+endif()
