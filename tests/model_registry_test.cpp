@@ -6,6 +6,7 @@
 //   model_registry_test --ops=1000000         a longer run (operations per seed)
 //   model_registry_test --seed=S --seeds=N    other seeds
 //   model_registry_test --replay=FILE         one sequence from a replay file
+//   PELOK_MODEL_OPS=N PELOK_MODEL_SEEDS=K     the budget from the environment
 //
 // The sequences that once failed are kept in tests/model_replays and run every time.
 #include <gtest/gtest.h>
@@ -166,6 +167,9 @@ TEST(RegistryModelTest, KeptFailuresStayFixed) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   pelok::model::Settings& settings = pelok::model::settings;
+  // A run under valgrind (scripts/test.sh) takes a smaller budget from the environment.
+  if (const char* ops = std::getenv("PELOK_MODEL_OPS")) settings.ops = std::atol(ops);
+  if (const char* seeds = std::getenv("PELOK_MODEL_SEEDS")) settings.seeds = std::atoi(seeds);
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const auto value = [&arg](const char* flag) -> const char* {

@@ -25,7 +25,7 @@ class FakeStore : public IRegisterStore {
   int CreateKeyPath(const char* key_path) override { return Record("CreateKeyPath", key_path); }
   int SetValue(const char* key_path, const char* name, int type, const void* data,
                unsigned size) override {
-    last_name = name;
+    last_name = name != nullptr ? name : "<null>";
     last_type = type;
     last_data = data;
     last_size = size;
@@ -34,7 +34,7 @@ class FakeStore : public IRegisterStore {
   }
   int QueryValue(const char* key_path, const char* name, int* type, void* data,
                  unsigned* size) override {
-    last_name = name;
+    last_name = name != nullptr ? name : "<null>";
     if (result == 0 || type == nullptr || data == nullptr || size == nullptr) {
       return Record("QueryValue", key_path);
     }
@@ -45,11 +45,11 @@ class FakeStore : public IRegisterStore {
     return stored_size <= capacity ? Record("QueryValue", key_path) : 0;
   }
   int HasValue(const char* key_path, const char* name) override {
-    last_name = name;
+    last_name = name != nullptr ? name : "<null>";
     return Record("HasValue", key_path);
   }
   int DeleteValue(const char* key_path, const char* name) override {
-    last_name = name;
+    last_name = name != nullptr ? name : "<null>";
     return Record("DeleteValue", key_path);
   }
   int DeleteKey(const char* key_path) override { return Record("DeleteKey", key_path); }
@@ -67,7 +67,8 @@ class FakeStore : public IRegisterStore {
 
   int result = 1;
   std::vector<std::string> calls;  // "Operation key/path"
-  const char* last_name = nullptr;
+  // A copy: the name often lives in the caller's stack buffer, gone when the test reads it.
+  std::string last_name;
   int last_type = 0;
   const void* last_data = nullptr;
   unsigned last_size = 0;
@@ -157,7 +158,7 @@ TEST_F(StoredKeyValuesTest, OperationsReachTheStoreWithTheKeyPathFirst) {
   store_.result = 9;
   const unsigned char bytes[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
   EXPECT_EQ(9, values_->SetValue("blob", value_type::kBinary, bytes, 10));
-  EXPECT_STREQ("blob", store_.last_name);
+  EXPECT_EQ("blob", store_.last_name);
   EXPECT_EQ(3, store_.last_type);
   EXPECT_EQ(static_cast<const void*>(bytes), store_.last_data);
   EXPECT_EQ(10u, store_.last_size);
@@ -185,7 +186,7 @@ TEST_F(StoredKeyValuesTest, EnumValueNamesThePositionFromOneAndThenQueriesThatNa
   EXPECT_STREQ("", name) << "the empty name of a refused position is copied out";
   EXPECT_EQ(1, values_->EnumValue(1, name, sizeof(name), &type, &data, &size));
   EXPECT_STREQ("port", name);
-  EXPECT_STREQ("port", store_.last_name);
+  EXPECT_EQ("port", store_.last_name);
   EXPECT_EQ(8080u, data);
 
   char small[4] = "abc";
