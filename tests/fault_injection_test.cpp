@@ -1,6 +1,6 @@
 // Faults injected into every routed system call and every allocation, at its 1st, 2nd, ...
 // use, raised until the work completes without reaching the fault: each time the registry must
-// give its specified failures (results 0 or 1), crash nowhere, leak no instance, document or
+// give its documented failure (results 0 or 1), crash nowhere, leak no instance, document or
 // block, and lose nothing: afterwards the store file loads, and every value holds its old or its
 // new content.
 #include "platform/fault_injection.h"

@@ -1,8 +1,8 @@
 // The reference model of the registry behind the front component (991): open-key tables of the
 // three kinds with their handles, in-memory values, and the stored values kept in a StoreModel,
 // with the store files as last written. Every operation takes the arguments of the front's
-// operation of the same name and gives its result and outputs as the registry's description
-// specifies them, with the module's documented choices: memory values enumerate from index 0 and
+// operation of the same name and gives the result and outputs the registry is meant to give,
+// with the module's own choices: memory values enumerate from index 0 and
 // stored ones from 1; testing a memory value empties it; a number read into fewer than 4 bytes
 // gives 0 with the size 4; negative sizes are refused; a store file path of 260 characters or
 // more is refused; names that are not XML names are refused for stored keys.

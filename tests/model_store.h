@@ -1,8 +1,8 @@
 // The reference model of the persistent store: the store file's document as a tree of elements,
-// and the store operations on it as the registry's description gives them (key paths split at
-// "/", the first child element of a name found in document order, values as elements with a
-// "type" and a "size" attribute and their encoded text). Written from that description, not from
-// the code, so that the randomised test can hold the real store against it.
+// and the store operations on it as the store is meant to work (key paths split at "/", the
+// first child element of a name found in document order, values as elements with a "type" and a
+// "size" attribute and their encoded text). Written from the store's documented behaviour, not
+// from its code, so that the randomised test can hold the real store against it.
 #ifndef PELOK_TESTS_MODEL_STORE_H_
 #define PELOK_TESTS_MODEL_STORE_H_
 

@@ -12,7 +12,7 @@ endfunction()
 
 pelok_add_test(model_registry_test
   SOURCES model_registry_test.cpp model_runner.cpp model_registry.cpp model_store.cpp
-          model_operations.cpp
+          model_store_file.cpp model_operations.cpp
   LIBS pelok_pugixml
   NO_MAIN)
 target_compile_definitions(model_registry_test PRIVATE
@@ -31,7 +31,7 @@ if(NOT WIN32)
   # each executable that names it, never into an archive where the linker could drop them.
 
   pelok_add_test(fault_injection_test
-    SOURCES fault_injection_test.cpp fault_memory.cpp model_store.cpp
+    SOURCES fault_injection_test.cpp fault_memory.cpp model_store.cpp model_store_file.cpp
     LIBS pelok_in_process_registry pelok_core)
   set_target_properties(fault_injection_test PROPERTIES ENABLE_EXPORTS ON)
   pelok_add_test(fault_scenarios_test SOURCES fault_scenarios_test.cpp
@@ -44,6 +44,6 @@ pelok_add_test(threads_host_test SOURCES threads_host_test.cpp)
 pelok_needs_modules(threads_host_test)
 
 # A writer process killed at random moments, hundreds of times: the store file is always whole.
-pelok_add_test(crash_store_test SOURCES crash_store_test.cpp model_store.cpp LIBS pelok_pugixml
-               NO_MAIN)
+pelok_add_test(crash_store_test SOURCES crash_store_test.cpp model_store.cpp model_store_file.cpp
+               LIBS pelok_pugixml NO_MAIN)
 pelok_needs_modules(crash_store_test)
