@@ -1,13 +1,19 @@
 // Hostile conditions met for real: a full disk (RLIMIT_FSIZE), a directory where the store file
 // should be, a factory that gives no allocator or no XML document. Every operation gives its
 // failure, nothing crashes, and the store file keeps what it held.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
+#include "platform/fault_injection.h"
+#include "platform/posix/posix_syscalls.h"
 #include "tests/fault_registry_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -18,6 +24,51 @@ namespace {
 constexpr uint32_t kShare = 0xbffffff3u;
 constexpr uint32_t kUser = 0x7ffffff4u;
 
+// A read-only directory as the system shows it to a user without the right to write there. Root
+// writes anywhere, so for root the routed calls refuse every change inside the directory.
+std::string read_only_dir;
+
+bool Inside(const char* path) {
+  return path != nullptr && std::string(path).compare(0, read_only_dir.size(), read_only_dir) == 0;
+}
+
+int RefuseChange(int error) {
+  errno = error;
+  return -1;
+}
+
+void MakeReadOnly(const std::string& dir) {
+  if (geteuid() != 0) {
+    chmod(dir.c_str(), 0555);
+    return;
+  }
+  read_only_dir = dir;
+  posix::SyscallTable& table = posix::Syscalls();
+  table.open = [](const char* path, int flags, mode_t mode) {
+    if (Inside(path) && (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) {
+      return RefuseChange(EACCES);
+    }
+    return ::open(path, flags, mode);
+  };
+  table.rename = [](const char* from, const char* to) {
+    return Inside(from) || Inside(to) ? RefuseChange(EACCES) : ::rename(from, to);
+  };
+  table.unlink = [](const char* path) {
+    return Inside(path) ? RefuseChange(EACCES) : ::unlink(path);
+  };
+  table.mkdir = [](const char* path, mode_t mode) {
+    return Inside(path) ? RefuseChange(EACCES) : ::mkdir(path, mode);
+  };
+  table.chmod = [](const char* path, mode_t mode) {
+    return Inside(path) ? RefuseChange(EPERM) : ::chmod(path, mode);
+  };
+}
+
+void MakeWritable(const std::string& dir) {
+  chmod(dir.c_str(), 0755);
+  fault_injection::Restore();
+}
+
 class FaultScenariosTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -26,6 +77,7 @@ class FaultScenariosTest : public ::testing::Test {
     ASSERT_NE(nullptr, front_);
   }
   void TearDown() override {
+    MakeWritable(dir_.path());
     RefuseComponent(component_id::kAllocator, false);
     RefuseComponent(component_id::kXmlDocument, false);
     if (front_ != nullptr) front_->Destroy(1);
@@ -78,6 +130,48 @@ TEST_F(FaultScenariosTest, AFullDiskFailsTheFlushAndKeepsTheFile) {
   char text[8] = {};
   int size = sizeof(text);
   EXPECT_EQ(1, front_->QueryStringValue(app, "keep", text, &size));
+}
+
+TEST_F(FaultScenariosTest, AReadOnlyDirectoryKeepsItsStoreFileAsItWas) {
+  const std::string base = WriteBase();
+  MakeReadOnly(dir_.path());
+  ASSERT_EQ(1, front_->SetStoreFile(path_.c_str()));
+  const uint32_t app = Key(kShare, "app", 2);
+  ASSERT_NE(0u, app) << "the store file is read";
+  char text[8] = {};
+  int size = sizeof(text);
+  EXPECT_EQ(1, front_->QueryStringValue(app, "keep", text, &size));
+  EXPECT_EQ(1, front_->SetValue(app, "new", 1, "n", 2)) << "values change in memory";
+  EXPECT_EQ(0, front_->Flush()) << "but cannot be written";
+  front_->Destroy(1);
+  front_ = CreateFront();
+  const std::string other = dir_.Join("other.xml");
+  ASSERT_EQ(1, front_->SetStoreFile(other.c_str()));
+  EXPECT_EQ(0u, Key(kShare, "app", 2)) << "no new store file in a read-only directory";
+  MakeWritable(dir_.path());
+  std::string bytes;
+  ASSERT_TRUE(test::ReadFileBytes(path_, &bytes));
+  EXPECT_EQ(base, bytes);
+  EXPECT_FALSE(test::FileExistsAt(other));
+}
+
+TEST_F(FaultScenariosTest, AReadOnlyStoreFileIsMadeWritableAndUsed) {
+  WriteBase();
+  ASSERT_EQ(0, chmod(path_.c_str(), 0444));
+  ASSERT_EQ(1, front_->SetStoreFile(path_.c_str()));
+  const uint32_t app = Key(kShare, "app", 2);
+  ASSERT_NE(0u, app);
+  ASSERT_EQ(1, front_->SetValue(app, "new", 1, "n", 2));
+  EXPECT_EQ(1, front_->Flush());
+  struct stat info;
+  ASSERT_EQ(0, stat(path_.c_str(), &info));
+  EXPECT_NE(0u, info.st_mode & S_IWUSR) << "the read-only mark was taken off";
+  front_->Destroy(1);
+  front_ = CreateFront();
+  ASSERT_EQ(1, front_->SetStoreFile(path_.c_str()));
+  char text[8] = {};
+  int size = sizeof(text);
+  EXPECT_EQ(1, front_->QueryStringValue(Key(kShare, "app", 2), "new", text, &size));
 }
 
 TEST_F(FaultScenariosTest, ADirectoryWhereTheStoreFileShouldBe) {

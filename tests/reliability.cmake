@@ -47,3 +47,7 @@ pelok_needs_modules(threads_host_test)
 pelok_add_test(crash_store_test SOURCES crash_store_test.cpp model_store.cpp model_store_file.cpp
                LIBS pelok_pugixml NO_MAIN)
 pelok_needs_modules(crash_store_test)
+
+# Trace settings naming a file that cannot be opened.
+pelok_add_test(fault_missing_trace_test SOURCES fault_missing_trace_test.cpp persistence_host.cpp)
+pelok_needs_modules(fault_missing_trace_test)
