@@ -19,12 +19,25 @@ using pelok::posix::PosixPath;
 
 namespace {
 
-// The executable's full path; false when /proc cannot tell it.
-bool ExecutablePath(char (&path)[PATH_MAX]) {
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-  if (n <= 0) return false;
-  path[n] = '\0';
-  return true;
+struct Executable {
+  bool known = false;
+  char path[PATH_MAX] = {0};
+};
+
+// The executable's full path; null when /proc cannot tell it. Read once, as the path the
+// process was started from stays its name (Windows keeps it too, even when the file is moved);
+// the loader looks it up on every component's construction.
+const char* ExecutablePath() {
+  static const Executable executable = [] {
+    Executable found;
+    const ssize_t n = readlink("/proc/self/exe", found.path, sizeof(found.path) - 1);
+    if (n > 0) {
+      found.path[n] = '\0';
+      found.known = true;
+    }
+    return found;
+  }();
+  return executable.known ? executable.path : nullptr;
 }
 
 std::string_view BaseName(std::string_view path) {
@@ -129,12 +142,11 @@ HMODULE GetModuleHandleA(const char* name) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  char executable[PATH_MAX];
   ModuleSearch search;
   search.wanted = wanted.c_str();
   search.has_path = std::strchr(wanted.c_str(), '/') != nullptr;
   search.dll_implied = !search.has_path && std::strchr(wanted.c_str(), '.') == nullptr;
-  search.executable = ExecutablePath(executable) ? executable : nullptr;
+  search.executable = ExecutablePath();
   dl_iterate_phdr(VisitLoadedObject, &search);
   HMODULE handle = nullptr;
   if (search.found) handle = HandleOfLoaded(search.is_executable ? nullptr : search.path);
@@ -155,11 +167,11 @@ DWORD GetModuleFileNameA(HMODULE module, char* buf, DWORD size) {
   char path[PATH_MAX];
   if (file == nullptr || file[0] == '\0') {
     // The main program.
-    if (!ExecutablePath(path)) {
+    file = ExecutablePath();
+    if (file == nullptr) {
       SetLastError(ERROR_MOD_NOT_FOUND);
       return 0;
     }
-    file = path;
   } else if (file[0] != '/' && realpath(file, path) != nullptr) {
     file = path;  // loaded by a relative path
   }
