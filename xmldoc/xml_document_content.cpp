@@ -1,4 +1,5 @@
 // XmlDocument: reading and changing the current element, adding and removing nodes.
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -21,6 +22,23 @@ pugi::xml_node PreviousElement(pugi::xml_node node) {
     node = node.previous_sibling();
   } while (node && node.type() != pugi::node_element);
   return node;
+}
+
+// value as "%d" writes it; the store sets two attributes on every value it writes, and the
+// general formatter costs more than the rest of the call.
+void FormatDecimal(int value, char (&text)[16]) {
+  // The magnitude as unsigned, so that INT_MIN has one too.
+  uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  char reversed[10];
+  int length = 0;
+  do {
+    reversed[length++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  int at = 0;
+  if (value < 0) text[at++] = '-';
+  while (length > 0) text[at++] = reversed[--length];
+  text[at] = '\0';
 }
 
 bool IsXmlTarget(const char* name) {
@@ -111,7 +129,7 @@ int XmlDocument::SetAttrib(const char* name, int value) {
   pugi::xml_node element = CurrentElement();
   if (!element || !IsXmlName(name)) return 0;
   char text[16];
-  if (FormatBounded(text, sizeof(text), sizeof(text) - 1, "%d", value) < 0) return 0;
+  FormatDecimal(value, text);
   pugi::xml_attribute attribute = element.attribute(name);
   const bool added = !attribute;
   if (added) attribute = element.append_attribute(name);
