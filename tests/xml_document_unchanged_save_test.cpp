@@ -63,6 +63,23 @@ TEST_F(XmlDocumentUnchangedSaveTest, UnchangedDocumentLeavesTheFileAlone) {
   EXPECT_EQ(saved_, Content());
 }
 
+TEST_F(XmlDocumentUnchangedSaveTest, UnchangedLargeDocumentLeavesTheFileAlone) {
+  // Written and read back in many pieces, whose borders fall in different places.
+  ASSERT_TRUE(WalkTo(document_, path_, {"key"}));
+  const std::string text(61, 'x');
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_NE(0, document_->AddElem(("v" + std::to_string(i)).c_str(), "", 0));
+    ASSERT_NE(0, document_->SetData((text + std::to_string(i)).c_str()));
+  }
+  ASSERT_NE(0, document_->Save(path_.c_str()));
+  const std::string written = Content();
+  ASSERT_GT(written.size(), 3u * 64 * 1024);
+  const std::string before = Identity(path_);
+  EXPECT_NE(0, document_->Save(path_.c_str()));
+  EXPECT_EQ(before, Identity(path_));
+  EXPECT_EQ(written, Content());
+}
+
 TEST_F(XmlDocumentUnchangedSaveTest, LoadOfTheHeldFileChangesNothing) {
   const std::string before = Identity(path_);
   ASSERT_TRUE(WalkTo(document_, path_, {"key"}));

@@ -6,11 +6,9 @@ namespace pelok {
 
 namespace {
 
-// MurmurHash64A's mixing (Austin Appleby, public domain), run twice with different seeds.
+// MurmurHash64A's mixing (Austin Appleby, public domain).
 constexpr uint64_t kMultiplier = 0xc6a4a7935bd1e995ULL;
 constexpr int kShift = 47;
-constexpr uint64_t kFirstSeed = 0x9e3779b97f4a7c15ULL;
-constexpr uint64_t kSecondSeed = 0x6a09e667f3bcc909ULL;
 
 uint64_t Mix(uint64_t word) {
   word *= kMultiplier;
@@ -18,7 +16,10 @@ uint64_t Mix(uint64_t word) {
   return word * kMultiplier;
 }
 
-uint64_t Finish(uint64_t hash) {
+uint64_t Rotate(uint64_t word) { return (word << 29) | (word >> 35); }
+
+uint64_t FinishLane(uint64_t hash, uint64_t size) {
+  hash = (hash ^ (size * kMultiplier)) * kMultiplier;
   hash ^= hash >> kShift;
   hash *= kMultiplier;
   return hash ^ (hash >> kShift);
@@ -26,28 +27,51 @@ uint64_t Finish(uint64_t hash) {
 
 }  // namespace
 
-ContentHash HashContent(const char* bytes, size_t size) {
-  ContentHash hash;
-  hash.size = size;
-  uint64_t first = kFirstSeed ^ (size * kMultiplier);
-  uint64_t second = kSecondSeed ^ (size * kMultiplier);
-  size_t at = 0;
-  for (; at + 8 <= size; at += 8) {
+void ContentHasher::AddWord(uint64_t word) {
+  first_ = (first_ ^ Mix(word)) * kMultiplier;
+  // The second lane sees each word rotated, so that the lanes do not fail together.
+  second_ = (second_ ^ Mix(Rotate(word))) * kMultiplier;
+}
+
+void ContentHasher::Add(const char* bytes, size_t size) {
+  size_ += size;
+  if (pending_size_ != 0) {
+    // First the word that the last piece left unfinished.
+    const size_t room = sizeof(pending_) - pending_size_;
+    const size_t take = size < room ? size : room;
+    std::memcpy(pending_ + pending_size_, bytes, take);
+    pending_size_ += take;
+    bytes += take;
+    size -= take;
+    if (pending_size_ < sizeof(pending_)) return;
     uint64_t word;
-    std::memcpy(&word, bytes + at, sizeof(word));
-    first = (first ^ Mix(word)) * kMultiplier;
-    // The second lane sees each word rotated, so that the lanes do not fail together.
-    second = (second ^ Mix((word << 29) | (word >> 35))) * kMultiplier;
+    std::memcpy(&word, pending_, sizeof(word));
+    AddWord(word);
+    pending_size_ = 0;
   }
+  for (; size >= 8; bytes += 8, size -= 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof(word));
+    AddWord(word);
+  }
+  std::memcpy(pending_, bytes, size);
+  pending_size_ = size;
+}
+
+ContentHash ContentHasher::Finish() const {
   uint64_t tail = 0;
-  for (size_t i = 0; at + i < size; ++i) {
-    tail |= static_cast<uint64_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-  }
-  first = (first ^ tail) * kMultiplier;
-  second = (second ^ ((tail << 29) | (tail >> 35))) * kMultiplier;
-  hash.first = Finish(first);
-  hash.second = Finish(second);
+  for (size_t i = 0; i < pending_size_; ++i) tail |= static_cast<uint64_t>(pending_[i]) << (8 * i);
+  ContentHash hash;
+  hash.size = size_;
+  hash.first = FinishLane((first_ ^ tail) * kMultiplier, size_);
+  hash.second = FinishLane((second_ ^ Rotate(tail)) * kMultiplier, size_);
   return hash;
+}
+
+ContentHash HashContent(const char* bytes, size_t size) {
+  ContentHasher hasher;
+  hasher.Add(bytes, size);
+  return hasher.Finish();
 }
 
 }  // namespace pelok

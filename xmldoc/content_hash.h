@@ -22,6 +22,23 @@ struct ContentHash {
   bool operator!=(const ContentHash& other) const { return !(*this == other); }
 };
 
+// Hashes bytes given in pieces; the pieces may be cut anywhere.
+class ContentHasher {
+ public:
+  void Add(const char* bytes, size_t size);
+  ContentHash Finish() const;
+
+ private:
+  void AddWord(uint64_t word);
+
+  uint64_t size_ = 0;
+  uint64_t first_ = 0x9e3779b97f4a7c15ULL;
+  uint64_t second_ = 0x6a09e667f3bcc909ULL;
+  // Bytes of an unfinished 8-byte word.
+  unsigned char pending_[8] = {};
+  size_t pending_size_ = 0;
+};
+
 ContentHash HashContent(const char* bytes, size_t size);
 inline ContentHash HashContent(const std::string& bytes) {
   return HashContent(bytes.data(), bytes.size());

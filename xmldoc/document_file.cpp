@@ -32,6 +32,7 @@ class ScopedHandle {
 };
 
 constexpr DWORD kChunk = 1u << 20;
+constexpr DWORD kHashPiece = 64u * 1024;
 constexpr DWORD kInvalidFileSize = 0xFFFFFFFFu;
 
 constexpr uint64_t kUnitsPerSecond = 10000000ULL;
@@ -75,29 +76,38 @@ std::string TemporaryName(const char* path) {
   return directory + "~pelxml" + suffix;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
+bool WriteAll(HANDLE file, const char* bytes, size_t size) {
   size_t done = 0;
-  while (done < bytes.size()) {
-    const size_t left = bytes.size() - done;
-    const DWORD size = left < kChunk ? static_cast<DWORD>(left) : kChunk;
+  while (done < size) {
+    const size_t left = size - done;
+    const DWORD piece = left < kChunk ? static_cast<DWORD>(left) : kChunk;
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, size, &written, nullptr) || written == 0) {
-      return false;
-    }
+    if (!WriteFile(file, bytes + done, piece, &written, nullptr) || written == 0) return false;
     done += written;
   }
   return true;
 }
 
-// Whether writing bytes into the existing file itself worked; only done for a file that is
-// empty, which is all it can lose.
-bool WriteIntoEmptyFile(const char* path, const std::string& bytes) {
+// Writes what the source makes into an open file.
+class HandleWriter : public ContentWriter {
+ public:
+  explicit HandleWriter(HANDLE file) : file_(file) {}
+  bool Write(const char* bytes, size_t size) override { return WriteAll(file_, bytes, size); }
+
+ private:
+  HANDLE file_;
+};
+
+// Whether writing the content into the existing file itself worked; only done for a file that
+// is empty, which is all it can lose.
+bool WriteIntoEmptyFile(const char* path, const ContentSource& source) {
   ScopedHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   DWORD high = 0;
   if (GetFileSize(file.get(), &high) != 0 || high != 0) return false;
-  return WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) && file.Close();
+  HandleWriter writer(file.get());
+  return source(&writer) && FlushFileBuffers(file.get()) && file.Close();
 }
 
 }  // namespace
@@ -145,7 +155,27 @@ bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp) {
   return true;
 }
 
-bool ReplaceFileContent(const char* path, const std::string& bytes, FileStamp* stamp) {
+bool HashFile(const char* path, ContentHash* hash, FileStamp* stamp) {
+  *stamp = FileStamp();
+  ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  const FileStamp before = StampHandle(file.get());
+  ContentHasher hasher;
+  std::string piece(kHashPiece, '\0');
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.get(), &piece[0], kHashPiece, &read, nullptr)) return false;
+    if (read == 0) break;
+    hasher.Add(piece.data(), read);
+  }
+  *hash = hasher.Finish();
+  // Stamped only when nothing wrote the file while it was read.
+  if (before.valid && StampHandle(file.get()) == before) *stamp = before;
+  return true;
+}
+
+bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp* stamp) {
   if (stamp != nullptr) *stamp = FileStamp();
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -156,7 +186,8 @@ bool ReplaceFileContent(const char* path, const std::string& bytes, FileStamp* s
   ScopedHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
-  bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  HandleWriter writer(file.get());
+  bool written = source(&writer) && FlushFileBuffers(file.get());
   const FileStamp ours = written ? StampHandle(file.get()) : FileStamp();
   written = file.Close() && written;
   if (written && MoveFileExA(temporary.c_str(), path,
@@ -173,7 +204,7 @@ bool ReplaceFileContent(const char* path, const std::string& bytes, FileStamp* s
   // Windows cannot replace a file that another handle holds open without sharing deletion, and
   // a caller that creates its file exclusively may still hold that empty file open while the
   // first document is written into it. An empty file has nothing to lose: it is filled in place.
-  return written && WriteIntoEmptyFile(path, bytes);
+  return written && WriteIntoEmptyFile(path, source);
 }
 
 }  // namespace pelok

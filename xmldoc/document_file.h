@@ -2,8 +2,12 @@
 #ifndef PELOK_XMLDOC_DOCUMENT_FILE_H_
 #define PELOK_XMLDOC_DOCUMENT_FILE_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "xmldoc/content_hash.h"
 
 namespace pelok {
 
@@ -38,13 +42,30 @@ FileStamp StampFile(const char* path);
 // receives the file's stamp when it was the same before and after the read, else an invalid one.
 bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp = nullptr);
 
-// Makes bytes the content of the file at path in one step: a temporary file beside it is
-// written, flushed to the disk and moved over the old file, so that a crash at any moment
+// The hash of the file's content, read in pieces. False when it cannot be opened or read. *stamp
+// receives the file's stamp when it was the same before and after the read, else an invalid one.
+bool HashFile(const char* path, ContentHash* hash, FileStamp* stamp);
+
+// Takes a file's new content piece by piece; false when a piece could not be written.
+class ContentWriter {
+ public:
+  virtual bool Write(const char* bytes, size_t size) = 0;
+
+ protected:
+  ~ContentWriter() = default;
+};
+
+// Gives the whole new content to the writer, each time it is called the same; false when a piece
+// could not be written.
+using ContentSource = std::function<bool(ContentWriter* writer)>;
+
+// Makes what source gives the content of the file at path in one step: a temporary file beside
+// it is written, flushed to the disk and moved over the old file, so that a crash at any moment
 // leaves the old content or the new. False, with the file unchanged, when the file is
 // read-only or a directory, or when any step fails (the temporary file is removed then).
 // *stamp (may be null) receives the stamp of the file written when it is certain, else an
 // invalid one.
-bool ReplaceFileContent(const char* path, const std::string& bytes, FileStamp* stamp = nullptr);
+bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp* stamp = nullptr);
 
 }  // namespace pelok
 

@@ -14,6 +14,23 @@ namespace {
 
 std::atomic<int> live_documents{0};
 
+// Hands the document's text to the file and hashes it; after a piece fails, takes no more.
+class FileSink : public TextSink {
+ public:
+  FileSink(ContentWriter* writer, ContentHasher* hasher) : writer_(writer), hasher_(hasher) {}
+  void Write(const char* text, size_t length) override {
+    if (!ok_) return;
+    hasher_->Add(text, length);
+    ok_ = writer_->Write(text, length);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  ContentWriter* writer_;
+  ContentHasher* hasher_;
+  bool ok_ = true;
+};
+
 }  // namespace
 
 XmlDocument::XmlDocument() : level_(document_) { ++live_documents; }
@@ -54,12 +71,9 @@ bool XmlDocument::HeldFileUnchanged(const char* file) {
   // Written within the stamp's granularity of the moment the document matched it: another
   // write in that moment would have left the stamp as it is, so only the content can tell.
   const uint64_t checked_at = SystemTimeNow();
-  std::string bytes;
+  ContentHash hash;
   FileStamp stamp;
-  if (!ReadWholeFile(file, &bytes, &stamp) || stamp != held_stamp_ ||
-      HashContent(bytes) != held_hash_) {
-    return false;
-  }
+  if (!HashFile(file, &hash, &stamp) || stamp != held_stamp_ || hash != held_hash_) return false;
   held_matched_at_ = checked_at;
   return true;
 }
@@ -118,12 +132,18 @@ int XmlDocument::Save(const char* file) {
     // The store saves after every key it opens, most often without a change: the file already
     // holds the document then, and writing it again would only cost time.
     if (HeldFileUnchanged(file)) return 1;
-    std::string text;
-    SerializeDocument(document_, &text);
+    // The text goes to the file as it is made, never whole in memory beside the document.
+    ContentHasher hasher;
+    const ContentSource source = [this, &hasher](ContentWriter* writer) {
+      hasher = ContentHasher();
+      FileSink sink(writer, &hasher);
+      SerializeDocument(document_, &sink);
+      return sink.ok();
+    };
     FileStamp stamp;
-    if (!ReplaceFileContent(file, text, &stamp)) return 0;
+    if (!ReplaceFileContent(file, source, &stamp)) return 0;
     held_file_ = file;
-    Matched(stamp, HashContent(text), SystemTimeNow());
+    Matched(stamp, hasher.Finish(), SystemTimeNow());
     return 1;
   } catch (const std::bad_alloc&) {
     return 0;

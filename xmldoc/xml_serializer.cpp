@@ -1,15 +1,67 @@
 #include "xmldoc/xml_serializer.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace pelok {
 
 namespace {
 
+// The text as it is made, handed to the sink in pieces of about kPiece bytes, so that a large
+// document is never held twice in memory.
+class Output {
+ public:
+  explicit Output(TextSink* sink) : sink_(sink) { buffer_.reserve(kPiece + kPiece / 4); }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  void append(const char* text) { Add(text, std::strlen(text)); }
+  void append(size_t count, char c) {
+    buffer_.append(count, c);
+    Spill();
+  }
+  void push_back(char c) {
+    buffer_.push_back(c);
+    Spill();
+  }
+  // Whether any text has been made.
+  bool empty() const { return written_ == 0 && buffer_.empty(); }
+  void Finish() {
+    if (!buffer_.empty()) sink_->Write(buffer_.data(), buffer_.size());
+    written_ += buffer_.size();
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr size_t kPiece = 64 * 1024;
+
+  void Add(const char* text, size_t length) {
+    buffer_.append(text, length);
+    Spill();
+  }
+  void Spill() {
+    if (buffer_.size() >= kPiece) Finish();
+  }
+
+  TextSink* sink_;
+  std::string buffer_;
+  size_t written_ = 0;
+};
+
+// Collects the whole text in a string.
+class StringSink : public TextSink {
+ public:
+  explicit StringSink(std::string* out) : out_(out) {}
+  void Write(const char* text, size_t length) override { out_->append(text, length); }
+
+ private:
+  std::string* out_;
+};
+
 bool IsXmlSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-void AppendCharacterReference(unsigned char c, std::string* out) {
+void AppendCharacterReference(unsigned char c, Output* out) {
   char reference[8];
   std::snprintf(reference, sizeof(reference), "&#%u;", static_cast<unsigned>(c));
   out->append(reference);
@@ -17,7 +69,7 @@ void AppendCharacterReference(unsigned char c, std::string* out) {
 
 // A text of only whitespace would be dropped (beside other nodes) or taken as indentation by a
 // reader, so it goes out as references, which no reader treats as whitespace to skip.
-void AppendText(const char* text, std::string* out) {
+void AppendText(const char* text, Output* out) {
   const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
   bool only_space = *s != 0;
   for (const unsigned char* p = s; *p != 0 && only_space; ++p) only_space = IsXmlSpace(*p);
@@ -43,7 +95,7 @@ void AppendText(const char* text, std::string* out) {
 
 // Attribute values are normalised by readers: every whitespace character but the space, and
 // every control character, goes out as a reference.
-void AppendAttributeValue(const char* value, std::string* out) {
+void AppendAttributeValue(const char* value, Output* out) {
   for (const unsigned char* s = reinterpret_cast<const unsigned char*>(value); *s != 0; ++s) {
     const unsigned char c = *s;
     if (c == '&') {
@@ -62,7 +114,7 @@ void AppendAttributeValue(const char* value, std::string* out) {
   }
 }
 
-void AppendAttributes(pugi::xml_node node, std::string* out) {
+void AppendAttributes(pugi::xml_node node, Output* out) {
   for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
     out->push_back(' ');
     out->append(a.name());
@@ -85,7 +137,7 @@ bool IndentsChildren(pugi::xml_node element) {
 }
 
 // Everything of a node but an element's children and end tag.
-void AppendNodeStart(pugi::xml_node node, std::string* out) {
+void AppendNodeStart(pugi::xml_node node, Output* out) {
   switch (node.type()) {
     case pugi::node_element:
       out->push_back('<');
@@ -128,7 +180,7 @@ void AppendNodeStart(pugi::xml_node node, std::string* out) {
   }
 }
 
-void AppendLineStart(size_t depth, std::string* out) {
+void AppendLineStart(size_t depth, Output* out) {
   out->push_back('\n');
   out->append(depth, '\t');
 }
@@ -137,6 +189,13 @@ void AppendLineStart(size_t depth, std::string* out) {
 
 void SerializeDocument(const pugi::xml_document& document, std::string* out) {
   out->clear();
+  StringSink sink(out);
+  SerializeDocument(document, &sink);
+}
+
+void SerializeDocument(const pugi::xml_document& document, TextSink* sink) {
+  Output output(sink);
+  Output* const out = &output;
   // indents[d]: whether the children at depth d go on lines of their own (the top level does).
   // Iterative, so that a deeply nested file read from elsewhere cannot exhaust the stack.
   std::vector<bool> indents{true};
@@ -165,6 +224,7 @@ void SerializeDocument(const pugi::xml_document& document, std::string* out) {
     node = node.next_sibling();
   }
   if (!out->empty()) out->push_back('\n');
+  out->Finish();
 }
 
 }  // namespace pelok

@@ -2,6 +2,7 @@
 #ifndef PELOK_XMLDOC_XML_SERIALIZER_H_
 #define PELOK_XMLDOC_XML_SERIALIZER_H_
 
+#include <cstddef>
 #include <pugixml.hpp>
 #include <string>
 
@@ -21,13 +22,23 @@ constexpr unsigned kXmlParseOptions =
     pugi::parse_ws_pcdata_single | pugi::parse_declaration | pugi::parse_pi | pugi::parse_comments |
     pugi::parse_doctype | pugi::parse_cdata;
 
-// Writes the document into *out (replacing its content): one node per line with tab indentation
-// where an element holds only elements, and no added whitespace inside an element that has
-// text. Text is written byte for byte apart from these escapes: "&", "<" and ">" as entities,
-// CR and the control characters other than tab and LF as character references, and a text of
-// only whitespace entirely as character references. Bytes 0x80 and above are written unchanged.
-// An empty document gives "".
+// Where SerializeDocument puts the text: in pieces of some tens of kilobytes, in order.
+class TextSink {
+ public:
+  virtual void Write(const char* text, size_t length) = 0;
+
+ protected:
+  ~TextSink() = default;
+};
+
+// Writes the document into *out (replacing its content), or piece by piece into sink: one node per
+// line with tab indentation where an element holds only elements, and no added whitespace inside an
+// element that has text. Text is written byte for byte apart from these escapes: "&", "<" and ">"
+// as entities, CR and the control characters other than tab and LF as character references, and a
+// text of only whitespace entirely as character references. Bytes 0x80 and above are written
+// unchanged. An empty document gives "".
 void SerializeDocument(const pugi::xml_document& document, std::string* out);
+void SerializeDocument(const pugi::xml_document& document, TextSink* sink);
 
 }  // namespace pelok
 
