@@ -28,8 +28,8 @@ constexpr int kMemoryN = 100000;
 
 // Repetitions per benchmark: enough for a stable best at small N, few where a run is long.
 int Repetitions(Workload workload, int n) {
-  if (workload == Workload::kW1) return n <= 1000 ? 50 : n <= 10000 ? 10 : 3;
-  if (workload == Workload::kW2) return n <= 1000 ? 10 : n <= 10000 ? 5 : 2;
+  if (workload == Workload::kW1) return n <= 1000 ? 50 : n <= 10000 ? 20 : 5;
+  if (workload == Workload::kW2) return n <= 1000 ? 20 : n <= 10000 ? 10 : 5;
   return n <= 1000 ? 5 : n <= 10000 ? 2 : 1;
 }
 
