@@ -17,6 +17,7 @@ class Output {
   Output& operator=(const Output&) = delete;
 
   void append(const char* text) { Add(text, std::strlen(text)); }
+  void append(const char* text, size_t length) { Add(text, length); }
   void append(size_t count, char c) {
     buffer_.append(count, c);
     Spill();
@@ -61,6 +62,16 @@ class StringSink : public TextSink {
 
 bool IsXmlSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// A byte of text written as it is (the terminating zero is not).
+bool IsPlainText(unsigned char c) {
+  return c >= 0x20 ? c != '&' && c != '<' && c != '>' : c == '\t' || c == '\n';
+}
+
+// A byte of an attribute value written as it is (the terminating zero is not).
+bool IsPlainAttributeText(unsigned char c) {
+  return c >= 0x20 && c != '&' && c != '<' && c != '>' && c != '"';
+}
+
 void AppendCharacterReference(unsigned char c, Output* out) {
   char reference[8];
   std::snprintf(reference, sizeof(reference), "&#%u;", static_cast<unsigned>(c));
@@ -77,27 +88,36 @@ void AppendText(const char* text, Output* out) {
     for (; *s != 0; ++s) AppendCharacterReference(*s, out);
     return;
   }
-  for (; *s != 0; ++s) {
+  for (;;) {
+    // Ordinary bytes go out a run at a time.
+    const unsigned char* run = s;
+    while (IsPlainText(*s)) ++s;
+    if (s != run) out->append(reinterpret_cast<const char*>(run), static_cast<size_t>(s - run));
     const unsigned char c = *s;
+    if (c == 0) return;
     if (c == '&') {
       out->append("&amp;");
     } else if (c == '<') {
       out->append("&lt;");
     } else if (c == '>') {
       out->append("&gt;");
-    } else if (c < 0x20 && c != '\t' && c != '\n') {
-      AppendCharacterReference(c, out);  // CR: a reader would turn a literal one into LF
     } else {
-      out->push_back(static_cast<char>(c));
+      AppendCharacterReference(c, out);  // CR: a reader would turn a literal one into LF
     }
+    ++s;
   }
 }
 
 // Attribute values are normalised by readers: every whitespace character but the space, and
 // every control character, goes out as a reference.
 void AppendAttributeValue(const char* value, Output* out) {
-  for (const unsigned char* s = reinterpret_cast<const unsigned char*>(value); *s != 0; ++s) {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(value);
+  for (;;) {
+    const unsigned char* run = s;
+    while (IsPlainAttributeText(*s)) ++s;
+    if (s != run) out->append(reinterpret_cast<const char*>(run), static_cast<size_t>(s - run));
     const unsigned char c = *s;
+    if (c == 0) return;
     if (c == '&') {
       out->append("&amp;");
     } else if (c == '<') {
@@ -106,11 +126,10 @@ void AppendAttributeValue(const char* value, Output* out) {
       out->append("&gt;");
     } else if (c == '"') {
       out->append("&quot;");
-    } else if (c < 0x20) {
-      AppendCharacterReference(c, out);
     } else {
-      out->push_back(static_cast<char>(c));
+      AppendCharacterReference(c, out);
     }
+    ++s;
   }
 }
 
