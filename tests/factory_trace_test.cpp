@@ -90,6 +90,25 @@ TEST_F(RegisterRecordTest, WithoutTraceSectionTheRecordStaysSilent) {
   EXPECT_EQ(nullptr, words);
 }
 
+TEST_F(RegisterRecordTest, WithoutTraceSectionTheNameIsTheId) {
+  const std::string ini =
+      WriteRegistryFile(dir_, "r.ini", "[361]\nDLL=PelFact.dll\n[Tracer]\n1139=x\n");
+  RegistrationRecord record = FreshRecord();
+  EXPECT_EQ(nullptr, Register(ini, 1139, &record));
+  EXPECT_STREQ("1139", record.traceName);
+}
+
+TEST_F(RegisterRecordTest, TraceSectionIsFoundWhateverItsCaseAndPlace) {
+  const std::string ini =
+      WriteRegistryFile(dir_, "r.ini",
+                        "[361]\nDLL=PelFact.dll\n[Modules]\nxml=PelXml.dll\n[ tRACE ]\nFileMask=2\n"
+                        "1139=store\n[Other]\nFileMask=4\n");
+  RegistrationRecord record = FreshRecord();
+  EXPECT_EQ(nullptr, Register(ini, 1139, &record));
+  EXPECT_EQ(2, record.fileMask);
+  EXPECT_STREQ("store", record.traceName);
+}
+
 TEST_F(RegisterRecordTest, NameIsCutToTheRecord) {
   const std::string ini =
       WriteRegistryFile(dir_, "r.ini", "[Trace]\nFileMask=2\n1139=" + std::string(100, 'n') + "\n");
