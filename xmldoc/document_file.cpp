@@ -141,14 +141,20 @@ bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp) {
   DWORD high = 0;
   const DWORD size = GetFileSize(file.get(), &high);
   if (high != 0) return false;  // 4 GB and more: not a document this module reads
-  if (size != kInvalidFileSize) bytes->reserve(size);
-  // Read to the end, whatever the size said: the file may have grown meanwhile.
-  std::string chunk(kChunk, '\0');
+  // Read straight into the string, to the end, whatever the size said: the file may have grown
+  // meanwhile. One byte of room beyond the size lets the read that finds the end take no copy.
+  if (size != kInvalidFileSize) bytes->reserve(static_cast<size_t>(size) + 1);
   for (;;) {
+    const size_t used = bytes->size();
+    size_t room = bytes->capacity() > used ? bytes->capacity() - used : kHashPiece;
+    if (room > kChunk) room = kChunk;
+    bytes->resize(used + room);
     DWORD read = 0;
-    if (!ReadFile(file.get(), &chunk[0], kChunk, &read, nullptr)) return false;
+    if (!ReadFile(file.get(), &(*bytes)[used], static_cast<DWORD>(room), &read, nullptr)) {
+      return false;
+    }
+    bytes->resize(used + read);
     if (read == 0) break;
-    bytes->append(chunk, 0, read);
   }
   // Stamped only when nothing wrote the file while it was read.
   if (stamp != nullptr && before.valid && StampHandle(file.get()) == before) *stamp = before;
