@@ -34,6 +34,15 @@ int Repetitions(Workload workload, int n) {
 }
 
 void RunWorkload(benchmark::State& state, Peer* peer, Workload workload, int n) {
+  // A workload that could not be run at a smaller size (W3 that did not finish within a minute)
+  // is not tried at a larger one.
+  if (AllFigures().FailedBelow(workload, n, peer->name())) {
+    const std::string why = "not run: a smaller size did not finish";
+    AllFigures().Fail(workload, n, peer->name(), why);
+    state.SkipWithError(why.c_str());
+    for (auto _ : state) break;
+    return;
+  }
   for (auto _ : state) {
     const Sample sample = peer->Run(workload, n);
     if (!sample.ok) {

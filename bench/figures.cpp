@@ -84,6 +84,16 @@ void Figures::AddMemory(const std::string& peer, int n, const PeakMemory& memory
   memory_n_ = n;
 }
 
+bool Figures::FailedBelow(Workload workload, int n, const std::string& peer) const {
+  for (const auto& failure : failures_) {
+    if (std::get<0>(failure.first) == workload && std::get<1>(failure.first) < n &&
+        std::get<2>(failure.first) == peer) {
+      return true;
+    }
+  }
+  return false;
+}
+
 const Sample* Figures::Best(Workload workload, int n, const std::string& peer) const {
   const auto found = best_.find(Key{workload, n, peer});
   return found == best_.end() ? nullptr : &found->second;

@@ -26,6 +26,8 @@ class Figures {
   void Fail(Workload workload, int n, const std::string& peer, const std::string& why);
   void AddMemory(const std::string& peer, int n, const PeakMemory& memory);
 
+  // Whether a run of that workload and contender at a size below n failed.
+  bool FailedBelow(Workload workload, int n, const std::string& peer) const;
   // The best sample so far, or null.
   const Sample* Best(Workload workload, int n, const std::string& peer) const;
 
