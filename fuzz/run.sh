@@ -10,20 +10,40 @@ build=${1:-build/linux-fuzz}
 seconds=${2:-45}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-status=0
-for target in fuzz_ini_reader fuzz_value_encoding fuzz_bounded_string fuzz_store_file \
-              fuzz_front_operations; do
+targets=(fuzz_ini_reader fuzz_value_encoding fuzz_bounded_string fuzz_store_file
+         fuzz_front_operations)
+
+# One target: its verdict goes to $scratch/<target>.result, its output to <target>.log.
+run_target() {
+  local target=$1 log="$scratch/$1.log"
   mkdir -p "$scratch/$target"
-  log="$scratch/$target.log"
   if (cd "$scratch" && "$OLDPWD/$build/bin/$target" -max_total_time="$seconds" -timeout=20 \
         -rss_limit_mb=2048 -print_final_stats=1 "$scratch/$target" "$OLDPWD/fuzz/corpus/$target") \
         >"$log" 2>&1; then
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
-    echo "fuzz: $target: $runs executions in ${seconds} s, no crash"
+    echo "fuzz: $target: $runs executions in ${seconds} s, no crash" >"$scratch/$target.result"
   else
-    echo "fuzz: $target FAILED"; grep -v '^#' "$log" | tail -40
-    mkdir -p fuzz/crashes && cp "$scratch"/crash-* "$scratch"/leak-* "$scratch"/timeout-* fuzz/crashes/ 2>/dev/null || true
+    echo "FAILED" >"$scratch/$target.result"
+  fi
+}
+
+# Each target is single-threaded: two run side by side on the two cores.
+jobs=${PELOK_FUZZ_JOBS:-2}
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  run_target "$target" &
+done
+wait
+
+status=0
+for target in "${targets[@]}"; do
+  if [ "$(cat "$scratch/$target.result")" = FAILED ]; then
+    echo "fuzz: $target FAILED"; grep -v '^#' "$scratch/$target.log" | tail -40
+    mkdir -p fuzz/crashes
+    cp "$scratch"/crash-* "$scratch"/leak-* "$scratch"/timeout-* fuzz/crashes/ 2>/dev/null || true
     status=1
+  else
+    cat "$scratch/$target.result"
   fi
 done
 exit $status

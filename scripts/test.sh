@@ -11,7 +11,7 @@ for preset in "${presets[@]}"; do
   cmake --preset "${preset}" >/dev/null
   cmake --build --preset "${preset}"
   echo "== ${preset}: test"
-  ctest --preset "${preset}"
+  ctest --preset "${preset}" --parallel 2
 done
 
 # Reliability, on Linux only (skip with PELOK_RELIABILITY=0): the threads and host tests under
