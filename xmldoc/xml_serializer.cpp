@@ -78,43 +78,12 @@ void AppendCharacterReference(unsigned char c, Output* out) {
   out->append(reference);
 }
 
-// A text of only whitespace would be dropped (beside other nodes) or taken as indentation by a
-// reader, so it goes out as references, which no reader treats as whitespace to skip.
-void AppendText(const char* text, Output* out) {
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
-  bool only_space = *s != 0;
-  for (const unsigned char* p = s; *p != 0 && only_space; ++p) only_space = IsXmlSpace(*p);
-  if (only_space) {
-    for (; *s != 0; ++s) AppendCharacterReference(*s, out);
-    return;
-  }
-  for (;;) {
-    // Ordinary bytes go out a run at a time.
-    const unsigned char* run = s;
-    while (IsPlainText(*s)) ++s;
-    if (s != run) out->append(reinterpret_cast<const char*>(run), static_cast<size_t>(s - run));
-    const unsigned char c = *s;
-    if (c == 0) return;
-    if (c == '&') {
-      out->append("&amp;");
-    } else if (c == '<') {
-      out->append("&lt;");
-    } else if (c == '>') {
-      out->append("&gt;");
-    } else {
-      AppendCharacterReference(c, out);  // CR: a reader would turn a literal one into LF
-    }
-    ++s;
-  }
-}
-
-// Attribute values are normalised by readers: every whitespace character but the space, and
-// every control character, goes out as a reference.
-void AppendAttributeValue(const char* value, Output* out) {
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(value);
+// Ordinary bytes (those plain() accepts) go out a run at a time; markup characters as entities
+// and every other byte as a character reference (a CR, say, which a reader would turn into LF).
+void AppendEscaped(const unsigned char* s, bool (*plain)(unsigned char), Output* out) {
   for (;;) {
     const unsigned char* run = s;
-    while (IsPlainAttributeText(*s)) ++s;
+    while (plain(*s)) ++s;
     if (s != run) out->append(reinterpret_cast<const char*>(run), static_cast<size_t>(s - run));
     const unsigned char c = *s;
     if (c == 0) return;
@@ -131,6 +100,25 @@ void AppendAttributeValue(const char* value, Output* out) {
     }
     ++s;
   }
+}
+
+// A text of only whitespace would be dropped (beside other nodes) or taken as indentation by a
+// reader, so it goes out as references, which no reader treats as whitespace to skip.
+void AppendText(const char* text, Output* out) {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+  bool only_space = *s != 0;
+  for (const unsigned char* p = s; *p != 0 && only_space; ++p) only_space = IsXmlSpace(*p);
+  if (only_space) {
+    for (; *s != 0; ++s) AppendCharacterReference(*s, out);
+    return;
+  }
+  AppendEscaped(s, IsPlainText, out);
+}
+
+// Attribute values are normalised by readers: every whitespace character but the space, and
+// every control character, goes out as a reference.
+void AppendAttributeValue(const char* value, Output* out) {
+  AppendEscaped(reinterpret_cast<const unsigned char*>(value), IsPlainAttributeText, out);
 }
 
 void AppendAttributes(pugi::xml_node node, Output* out) {
