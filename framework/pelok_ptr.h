@@ -3,7 +3,7 @@
 #ifndef PELOK_FRAMEWORK_PELOK_PTR_H_
 #define PELOK_FRAMEWORK_PELOK_PTR_H_
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/component.h"
 
 namespace pelok {
