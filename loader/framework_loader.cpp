@@ -71,10 +71,9 @@ std::string FactoryModulePath(const std::string& registry_file) {
 std::string LoadFailureReason(const std::string& path) {
   if (!IsFile(path)) return "no such file";
   const DWORD error = GetLastError();
-  std::string reason = "the system cannot load it (not a module for this system, or a module it";
-  reason += " needs is missing";
-  if (error != 0) reason += "; error " + std::to_string(error);
-  return reason + ")";
+  std::string reason = "not a module this system can load";
+  if (error != 0) reason += " (error " + std::to_string(error) + ")";
+  return reason;
 }
 
 }  // namespace
@@ -100,8 +99,7 @@ bool Framework::Open(const std::string& registry_file) {
   if (!IsFile(file)) {
     return Fail(LoadError::Kind::kRegistryFile, file,
                 "cannot read the DLL registry file " + Quoted(file) +
-                    ": no such file; put one there (it names PelReg.dll under [Modules] and "
-                    "PelFact.dll under [361]) or name another");
+                    ": no such file; put it there or name another");
   }
 
   const std::string registry_module = RegistryModulePath(file);
@@ -137,7 +135,7 @@ bool Framework::Open(const std::string& registry_file) {
   if (pelfact == nullptr) {
     return Fail(LoadError::Kind::kModule, factory_module,
                 "cannot load the factory module " + Quoted(factory_module) + ": " +
-                    LoadFailureReason(factory_module) + "; check [361] DLL in " + Quoted(file));
+                    LoadFailureReason(factory_module) + " (named in " + Quoted(file) + ")");
   }
   const auto create = GetExport<CreateComponentFn>(pelfact, "CreateComponent");
   if (create == nullptr) {

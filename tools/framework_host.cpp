@@ -9,7 +9,7 @@ bool FrameworkHost::Open(const std::string& registry_option, std::string* error)
   if (framework_.Open(registry_option)) return true;
   *error = framework_.error().message;
   if (framework_.error().kind == LoadError::Kind::kRegistryFile) {
-    *error += " (pelreg reads Pelok.ini beside itself, or the file named with --registry FILE)";
+    *error += " (pelreg reads Pelok.ini beside itself, or --registry FILE)";
   }
   return false;
 }
