@@ -112,8 +112,7 @@ bool Framework::Open(const std::string& registry_file) {
   if (pelreg == nullptr) {
     return Fail(LoadError::Kind::kModule, registry_module,
                 "cannot load the registry module " + Quoted(registry_module) + ": " +
-                    LoadFailureReason(registry_module) + "; check [Modules] in " +
-                    Quoted(file));
+                    LoadFailureReason(registry_module) + " (named in " + Quoted(file) + ")");
   }
   const auto set_registry = GetExport<SetDLLRegistryFn>(pelreg, "SetDLLRegistry");
   const auto set_factory = GetExport<SetFactoryHandleFn>(pelreg, "SetFactoryHandle");
