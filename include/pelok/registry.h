@@ -365,7 +365,9 @@ inline Status Key::Query(std::string_view name, int* type, std::vector<uint8_t>*
                                                             : data->size());
       return Status::kOk;
     }
-    if (*type == -1) return Status::kNotFound;
+    // Not found leaves both outputs alone; a memory key that finds the value too large for
+    // the buffer writes only the size.
+    if (*type == -1 && size == capacity) return Status::kNotFound;
     if (size <= capacity || size >= 0x7fffffff) return Status::kFailed;
     data->assign(static_cast<size_t>(size) + 1, 0);
   }
