@@ -78,7 +78,11 @@ std::string LoadFailureReason(const std::string& path) {
 
 }  // namespace
 
-Framework::~Framework() { Close(); }
+Framework::~Framework() {
+  Close();
+  // The factory keeps its own reference on the registry module while any component of it lives.
+  if (registry_module_ != nullptr) FreeLibrary(static_cast<HMODULE>(registry_module_));
+}
 
 bool Framework::Fail(LoadError::Kind kind, const std::string& path, const std::string& message) {
   Close();
@@ -122,6 +126,9 @@ bool Framework::Open(const std::string& registry_file) {
                     (set_registry == nullptr ? "SetDLLRegistry" : "SetFactoryHandle") +
                     ": it is not the registry module");
   }
+  // One reference of the loader's own is enough, whatever number of Opens took one.
+  if (registry_module_ != nullptr) FreeLibrary(static_cast<HMODULE>(registry_module_));
+  registry_module_ = pelreg;
   set_registry(file.c_str());
 
   const std::string factory_module = FactoryModulePath(file);
@@ -184,8 +191,17 @@ IComponent* Framework::Create(int component_id) const {
   return factory_->CreateInstance(component_id, registry_file_.c_str());
 }
 
+void Framework::CloseAndUnload() {
+  Close();
+  if (registry_module_ != nullptr) {
+    FreeLibrary(static_cast<HMODULE>(registry_module_));
+    registry_module_ = nullptr;
+  }
+  UnloadIdleModules();
+}
+
 int Framework::UnloadIdleModules() const {
-  if (factory_module_ == nullptr || factory_ == nullptr) return 0;
+  if (factory_module_ == nullptr) return 0;
   const auto unload = GetExport<PelokUnloadIdleModulesFn>(static_cast<HMODULE>(factory_module_),
                                                           "PelokUnloadIdleModules");
   return unload != nullptr ? unload() : 0;

@@ -6,6 +6,7 @@
 #include "pelok/loader.h"
 #include "pelok/xml_document.h"
 #include "platform/native_path.h"
+#include "platform/win32_api.h"
 #include "tests/support/module_loader.h"
 #include "tests/support/temp_dir.h"
 
@@ -61,6 +62,16 @@ TEST_F(LoaderTest, OpensTheFrameworkFromTheFileBesideTheProgram) {
   EXPECT_EQ(nullptr, framework.front());
   // And again, with a front built afresh.
   ASSERT_TRUE(framework.Open(test::BinPath("Pelok.ini")));
+  EXPECT_NE(nullptr, framework.front());
+}
+
+TEST_F(LoaderTest, CloseAndUnloadLetsTheNextOpenLoadTheRegistryAfresh) {
+  Framework framework;
+  ASSERT_TRUE(framework.Open());
+  EXPECT_NE(nullptr, GetModuleHandleA("PelReg.dll"));
+  framework.CloseAndUnload();
+  EXPECT_EQ(nullptr, GetModuleHandleA("PelReg.dll"));
+  ASSERT_TRUE(framework.Open()) << framework.error().message;
   EXPECT_NE(nullptr, framework.front());
 }
 

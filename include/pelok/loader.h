@@ -42,7 +42,8 @@ class Framework {
   Framework() = default;
   Framework(const Framework&) = delete;
   Framework& operator=(const Framework&) = delete;
-  // Close().
+  // Close(), and gives back the loader's reference on the registry module (the factory keeps
+  // the modules it loaded while components of theirs live).
   ~Framework();
 
   // registry_file: the DLL registry file, relative to the current directory; empty for
@@ -68,13 +69,19 @@ class Framework {
   // A new component of that id, or null (also once closed). Release it with Destroy(0).
   IComponent* Create(int component_id) const;
   // The factory module's PelokUnloadIdleModules: unloads the modules that have no live
-  // component left. Returns how many; 0 while closed.
+  // component left. Returns how many; 0 before the first Open.
   int UnloadIdleModules() const;
+  // Close, then gives back the loader's reference on the registry module and has the factory
+  // unload every idle module, so that the next Open loads them afresh (the factory module
+  // itself stays). For a program that restarts the registry; only while no component of the
+  // modules is alive.
+  void CloseAndUnload();
 
  private:
   bool Fail(LoadError::Kind kind, const std::string& path, const std::string& message);
 
   std::string registry_file_;
+  void* registry_module_ = nullptr;
   void* factory_module_ = nullptr;
   IComponentFactory* factory_ = nullptr;
   IRegisterFront* front_ = nullptr;
