@@ -46,7 +46,11 @@ void HandOverFramework(HMODULE module, const char* registry_path) {
   }
   if (registry_path == nullptr || registry_path[0] == '\0') return;
   if (const auto set_registry = ModuleExport<SetDLLRegistryFn>(module, "SetDLLRegistry")) {
-    set_registry(registry_path);
+    // A copy: the path may be the module's own setting, which SetDLLRegistry writes.
+    char path[kPathSize];
+    std::memset(path, 0, sizeof(path));
+    CopyText(path, sizeof(path), registry_path);
+    set_registry(path);
   }
 }
 
