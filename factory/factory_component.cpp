@@ -2,29 +2,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "factory/trace_settings.h"
-#include "framework/dll_registry_file.h"
 #include "pelok/module.h"
 #include "util/bounded_string.h"
 
 namespace pelok {
 
-namespace {
-
-constexpr int kPathSize = 260;
-
-}  // namespace
-
 IComponent* FactoryComponent::CreateInstance(int component_id, const char* registry_path) {
   if (component_id == component_id::kComponentFactory) return this;
   if (component_id == component_id::kAllocator) return allocator_;
-  char ini_path[kPathSize];
-  std::memset(ini_path, 0, sizeof(ini_path));
-  ResolveRegistryFile(registry_path, ini_path, kPathSize);
+  std::string ini_path;
+  std::string module_path;
+  files_.ModuleFor(registry_path, component_id, &ini_path, &module_path);
   // A registry path too long for a path names no file.
-  if (ini_path[0] == '\0') return nullptr;
-  HMODULE module = modules_.Acquire(ini_path, registry_path, component_id);
+  if (ini_path.empty()) return nullptr;
+  HMODULE module = modules_.Acquire(ini_path.c_str(), registry_path, module_path, component_id);
   if (module == nullptr) return nullptr;
   // No lock is held here: the new component's constructor calls back into the factory.
   const auto create = ModuleExport<CreateComponentFn>(module, "CreateComponent");
@@ -38,11 +32,8 @@ int FactoryComponent::RegisterRecord(const char* registry_path, int component_id
                                      RegistrationRecord* record, int32_t* file_mask,
                                      intptr_t** result) {
   if (record == nullptr) return 0;
-  char ini_path[kPathSize];
-  std::memset(ini_path, 0, sizeof(ini_path));
-  ResolveRegistryFile(registry_path, ini_path, kPathSize);
   TraceSettings settings;
-  ReadTraceSettings(ini_path, component_id, &settings);
+  files_.TraceFor(registry_path, component_id, &settings);
   record->debugMask = settings.debug_mask;
   record->fileMask = settings.file_mask;
   if (file_mask != nullptr) *file_mask = settings.file_mask;

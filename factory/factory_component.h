@@ -10,6 +10,7 @@
 
 #include "factory/factory_lock.h"
 #include "factory/module_table.h"
+#include "factory/registry_file_memo.h"
 #include "factory/trace_files.h"
 #include "pelok/component_factory.h"
 
@@ -46,6 +47,7 @@ class FactoryComponent : public IComponentFactory {
 
  private:
   IAllocator* allocator_;
+  RegistryFileMemo files_;
   ModuleTable modules_;
   TraceFiles trace_files_;
   FactoryLock singletons_lock_;

@@ -63,17 +63,10 @@ bool Serves(const std::vector<int>& ids, int component_id) {
 
 }  // namespace
 
-HMODULE ModuleTable::Acquire(const char* ini_path, const char* registry_path, int component_id) {
-  char section[16];
-  FormatBounded(section, sizeof(section), sizeof(section) - 1, "%d", component_id);
-  char dll[kPathSize];
-  std::memset(dll, 0, sizeof(dll));
-  ReadTrimmed(ini_path, section, "DLL", dll, kPathSize);
-  if (IsBlank(dll)) return Discover(ini_path, registry_path, component_id);
-  char path[kPathSize];
-  std::memset(path, 0, sizeof(path));
-  ReadModulePath(ini_path, section, path, kPathSize);
-  return AcquirePath(path, registry_path);
+HMODULE ModuleTable::Acquire(const char* ini_path, const char* registry_path,
+                             const std::string& module_path, int component_id) {
+  if (module_path.empty()) return Discover(ini_path, registry_path, component_id);
+  return AcquirePath(module_path.c_str(), registry_path);
 }
 
 void ModuleTable::Release(HMODULE module) {

@@ -34,12 +34,13 @@ class ModuleTable {
   ModuleTable& operator=(const ModuleTable&) = delete;
 
   // The module that serves component_id for the DLL registry file ini_path (already resolved),
-  // loaded if need be: the module of the "[id]" section's "DLL" value if that is not blank,
-  // else the first module listed under "[Modules]" whose GetComponentIDs names the id. Null
-  // when there is none. A module handed out is not unloaded until its Release.
-  // registry_path is the DLL registry path as the factory was asked with it, handed to a module
-  // entering the table (nothing is handed for a null or empty one).
-  HMODULE Acquire(const char* ini_path, const char* registry_path, int component_id);
+  // loaded if need be: module_path, the module the "[id]" section names, when not empty; else
+  // the first module listed under "[Modules]" whose GetComponentIDs names the id. Null when
+  // there is none. A module handed out is not unloaded until its Release. registry_path is the
+  // DLL registry path as the factory was asked with it, handed to a module entering the table
+  // (nothing is handed for a null or empty one).
+  HMODULE Acquire(const char* ini_path, const char* registry_path, const std::string& module_path,
+                  int component_id);
   void Release(HMODULE module);
 
   // The module with that instance handle has no live instance left. A module the table has not

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32_api.h"
@@ -56,6 +57,11 @@ void ReadTrimmed(const char* ini_path, const char* section, const char* key,
 }  // namespace
 
 void ResolveRegistryFile(const char* registry_path, char* out, int out_len) {
+  ResolveRegistryFile(registry_path, out, out_len, nullptr);
+}
+
+void ResolveRegistryFile(const char* registry_path, char* out, int out_len,
+                         std::vector<std::string>* files_read) {
   char base[kPathSize];
   std::memset(base, 0, sizeof(base));
   if (registry_path == nullptr || registry_path[0] == '\0') {
@@ -63,13 +69,19 @@ void ResolveRegistryFile(const char* registry_path, char* out, int out_len) {
   } else if (!NamesItsOwnFile(registry_path)) {
     ExeDirJoin(registry_path, base, kPathSize);
   } else {
-    FollowRedirect(registry_path, out, out_len);
+    FollowRedirect(registry_path, out, out_len, files_read);
     return;
   }
-  FollowRedirect(base, out, out_len);
+  FollowRedirect(base, out, out_len, files_read);
 }
 
 void FollowRedirect(const char* ini_path, char* out, int out_len) {
+  FollowRedirect(ini_path, out, out_len, nullptr);
+}
+
+void FollowRedirect(const char* ini_path, char* out, int out_len,
+                    std::vector<std::string>* files_read) {
+  if (files_read != nullptr) files_read->clear();
   if (out == nullptr || out_len <= 0) return;
   out[0] = '\0';
   if (ini_path == nullptr) return;
@@ -83,6 +95,7 @@ void FollowRedirect(const char* ini_path, char* out, int out_len) {
     if (IsBlank(next)) break;
     if (!NamesItsOwnFile(next)) {
       JoinRelative(current, next, out, out_len);
+      if (files_read != nullptr) *files_read = chain;
       return;
     }
     bool seen = false;
@@ -91,6 +104,7 @@ void FollowRedirect(const char* ini_path, char* out, int out_len) {
     chain.emplace_back(next);
   }
   CopyText(out, out_len, chain.back().c_str());
+  if (files_read != nullptr) *files_read = std::move(chain);
 }
 
 void ReadModulePath(const char* ini_path, const char* section, char* out, int out_len) {

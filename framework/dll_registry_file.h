@@ -3,15 +3,24 @@
 #ifndef PELOK_FRAMEWORK_DLL_REGISTRY_FILE_H_
 #define PELOK_FRAMEWORK_DLL_REGISTRY_FILE_H_
 
+#include <string>
+#include <vector>
+
 namespace pelok {
 
 // The DLL registry file to read for registry_path: "Pelok.ini" in the executable's directory
 // when null or empty, a relative name against that directory, then FollowRedirect.
 void ResolveRegistryFile(const char* registry_path, char* out, int out_len);
+// The same, and *files_read gets every file whose redirect was read, in order (the result is
+// the last of them, or a file a relative redirect named, which the caller reads next).
+void ResolveRegistryFile(const char* registry_path, char* out, int out_len,
+                         std::vector<std::string>* files_read);
 // Follows "Redirect"/"Path": a blank value keeps ini_path; a relative one is joined to ini_path's
 // directory and not followed further; an absolute one continues the chain in the named file. A
 // chain that names a file it has already passed through stops at that file.
 void FollowRedirect(const char* ini_path, char* out, int out_len);
+void FollowRedirect(const char* ini_path, char* out, int out_len,
+                    std::vector<std::string>* files_read);
 // The path of a module named by "DLL" in section (trimmed): absolute as it stands; with
 // "NotUseDefaultDllPath" = 1 in that section, against the file's directory; otherwise after the
 // "DefaultValue"/"DllPath" directory and then against the file's directory.

@@ -2,7 +2,9 @@
 // from the DLL registry file's "[Trace]" section, and one trace file shared by everyone.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -48,6 +50,34 @@ class RegisterRecordTest : public ::testing::Test {
   IComponentFactory* factory_ = nullptr;
   TempDir dir_;
 };
+
+// The factory keeps what it read of a file whose stamp can be trusted; an edit that changes
+// the stamp, even one that keeps the size, is read at the next registration.
+TEST_F(RegisterRecordTest, AnEditOfAnOldFileIsSeenAtTheNextRegistration) {
+  const std::string ini = WriteRegistryFile(dir_, "edit.ini", "[Trace]\nDebugMask=2\n");
+  const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(ini, an_hour_ago);
+  for (int round = 0; round < 3; ++round) {  // the first reads it; the others find it kept
+    RegistrationRecord record = FreshRecord();
+    Register(ini, 1139, &record);
+    EXPECT_EQ(2, record.debugMask);
+  }
+  ASSERT_TRUE(test::WriteFileBytes(ini, "[Trace]\nDebugMask=4\n"));
+  std::filesystem::last_write_time(ini, an_hour_ago + std::chrono::minutes(1));
+  RegistrationRecord record = FreshRecord();
+  Register(ini, 1139, &record);
+  EXPECT_EQ(4, record.debugMask);
+
+  // A file that appears where none was is read too.
+  const std::string later = dir_.Join("later.ini");
+  RegistrationRecord before = FreshRecord();
+  Register(later, 1139, &before);
+  EXPECT_EQ(0, before.debugMask);
+  ASSERT_TRUE(test::WriteFileBytes(later, "[Trace]\nDebugMask=2\n"));
+  RegistrationRecord after = FreshRecord();
+  Register(later, 1139, &after);
+  EXPECT_EQ(2, after.debugMask);
+}
 
 TEST_F(RegisterRecordTest, TraceSectionFillsTheRecord) {
   const std::string ini = WriteRegistryFile(
