@@ -170,13 +170,6 @@ bool CopyHoldsPlan(CommandContext& context, const std::string& copy, const Impor
 int MakeCopy(const CommandContext& context, bool exists, std::string* copy) {
   const std::string& store = context.store_path();
   std::string error;
-  if (exists) {
-    const DWORD attributes = GetFileAttributesA(store.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-      return Fail(kExitFailure, "cannot write the store file " + Quoted(store) +
-                                    ": permission denied (the file is read-only)");
-    }
-  }
   if (!CreateTempBeside(store, copy, &error)) {
     return Fail(kExitFailure, "cannot write the store file " + Quoted(store) +
                                   Because("cannot create a file beside it: " + error));
@@ -190,10 +183,13 @@ int MakeCopy(const CommandContext& context, bool exists, std::string* copy) {
     RemoveFile(*copy);
     return Fail(kExitFailure, "cannot write the store file " + Quoted(store) + Because(error));
   }
-  // The store keeps its permissions when the copy takes its place.
+  // The store keeps its permissions when the copy takes its place, writable as the registry
+  // leaves a store file it writes.
   std::error_code ignored;
   if (exists) {
-    std::filesystem::permissions(*copy, std::filesystem::status(store, ignored).permissions(),
+    std::filesystem::permissions(*copy,
+                                 std::filesystem::status(store, ignored).permissions() |
+                                     std::filesystem::perms::owner_write,
                                  ignored);
   }
   return kExitOk;
@@ -276,6 +272,12 @@ int RunImport(CommandContext& context) {
   // Closing writes the copy a last time; only a copy read back whole takes the store's place.
   context.CloseRegistry();
   if (!CopyHoldsPlan(context, copy, plan)) return CannotWriteStore(context, grows);
+  // The registry takes a read-only mark off the store file it writes; so does the import, which
+  // Windows would otherwise refuse to replace it for.
+  const DWORD attributes = GetFileAttributesA(context.store_path().c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetFileAttributesA(context.store_path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
   if (!MoveFileExA(copy.c_str(), context.store_path().c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return Fail(kExitFailure, "cannot write the store file " + Quoted(context.store_path()) +
