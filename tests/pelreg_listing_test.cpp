@@ -252,7 +252,8 @@ TEST_F(PelregListingTest, JsonStaysValidForEveryByteOfText) {
     const std::string out = Out(args);
     EXPECT_TRUE(IsJson(out)) << args[0] << ": " << out;
   }
-  EXPECT_NE(std::string::npos, Out({"get", "--json", "user/raw", "utf8"}).find("caf\xC3\xA9 \xE2\x82\xAC"))
+  EXPECT_NE(std::string::npos,
+            Out({"get", "--json", "user/raw", "utf8"}).find("caf\xC3\xA9 \xE2\x82\xAC"))
       << "valid UTF-8 is kept as it is";
   EXPECT_NE(std::string::npos, Out({"get", "--json", "user/raw", "bytes"}).find("\\u00FF"))
       << "a byte that is not UTF-8 is written as its code point";
@@ -266,9 +267,11 @@ TEST_F(PelregListingTest, ListingOptionsBelongToTheirCommands) {
   } cases[] = {
       {{"get", "-r", "share/app", "port"}, "--recursive belongs to list, not to get"},
       {{"tree", "-z"}, "-z belongs to list, not to tree"},
-      {{"set", "--json", "share/app", "a", "1"}, "--json belongs to get, list and tree, not to set"},
+      {{"set", "--json", "share/app", "a", "1"},
+       "--json belongs to get, list and tree, not to set"},
       {{"list", "--json", "-z", "share/app"}, "--json and -z do not go together"},
-      {{"export", "--force", "share/app", "x.xml"}, "--force belongs to delete and set, not to export"},
+      {{"export", "--force", "share/app", "x.xml"},
+       "--force belongs to delete and set, not to export"},
   };
   for (const auto& c : cases) {
     const ProgramRun run = Run(c.args);

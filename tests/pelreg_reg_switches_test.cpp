@@ -127,7 +127,8 @@ TEST_F(PelregRegSwitchesTest, UnknownOrIncompleteSwitchesAreUsageErrors) {
        "add: 'x' is not a 32-bit number"},
       {{"delete", "share/app", "/v", "a", "/va"}, "delete: /v and /va do not go together"},
       {{"delete", "share/app", "/s"}, "delete: unknown switch '/s' (see pelreg delete /?)"},
-      {{"export", "share/app", "x.xml", "/f"}, "export: unknown switch '/f' (see pelreg export /?)"},
+      {{"export", "share/app", "x.xml", "/f"},
+       "export: unknown switch '/f' (see pelreg export /?)"},
       {{"import", "x.xml", "/y"}, "import: unknown switch '/y' (see pelreg import /?)"},
       {{"add", "share/app"}, "add: missing NAME (see pelreg add --help)"},
   };

@@ -91,9 +91,9 @@ TEST_F(PelregSafetyTest, FailuresOfTheSystemSayWhy) {
   std::filesystem::create_directory(dir_.Join("out.xml"));
   const ProgramRun directory = Run({"export", "share/app", "out.xml"});
   EXPECT_EQ(3, directory.status);
-  EXPECT_EQ("pelreg: cannot write the export file '" + dir_.Join("out.xml") +
-                "': it is a directory\n",
-            directory.err);
+  EXPECT_EQ(
+      "pelreg: cannot write the export file '" + dir_.Join("out.xml") + "': it is a directory\n",
+      directory.err);
 
   const ProgramRun missing = Run({"export", "share/app", "no/such/out.xml"});
   EXPECT_EQ(3, missing.status);
@@ -130,9 +130,8 @@ TEST_F(PelregSafetyTest, VersionIsTheProjectVersion) {
 }
 
 TEST_F(PelregSafetyTest, TypesGoByNameNumberOrRegName) {
-  const char* words[][3] = {{"text", "1", "REG_SZ"},
-                            {"int", "2", "reg_dword"},
-                            {"binary", "3", "REG_BINARY"}};
+  const char* words[][3] = {
+      {"text", "1", "REG_SZ"}, {"int", "2", "reg_dword"}, {"binary", "3", "REG_BINARY"}};
   const char* data[] = {"0A0B", "2571", "0A0B"};
   const char* shown[] = {"text\t5\t0A0B", "int\t4\t2571", "binary\t2\t0A0B"};
   for (int type = 0; type < 3; ++type) {

@@ -108,15 +108,14 @@ TEST_F(PelregStreamsTest, ValuesComeFromAFileOrStandardInputWhateverTheirSize) {
   EXPECT_NE(std::string::npos, blob.out.find("\"data\":\"00070E151C")) << blob.out.substr(0, 200);
 
   ASSERT_TRUE(WriteFileBytes(dir_.Join("port.txt"), "8080\r\n"));
-  const ProgramRun number = Shell(PelregCommand({"set", "share/app", "port", "--type", "int",
-                                                 "--from-file", "-"}) +
-                                  " <" + ShellQuote("port.txt"));
+  const ProgramRun number =
+      Shell(PelregCommand({"set", "share/app", "port", "--type", "int", "--from-file", "-"}) +
+            " <" + ShellQuote("port.txt"));
   EXPECT_EQ(0, number.status) << number.err;
   EXPECT_EQ("8080\n", Run({"get", "share/app", "port"}).out);
 
-  const ProgramRun piped =
-      Shell(PelregCommand({"export", "share/app", "-"}) + " | " +
-            PelregCommand({"set", "share/copy", "xml", "--from-file", "-"}));
+  const ProgramRun piped = Shell(PelregCommand({"export", "share/app", "-"}) + " | " +
+                                 PelregCommand({"set", "share/copy", "xml", "--from-file", "-"}));
   EXPECT_EQ(0, piped.status) << piped.err;
   EXPECT_NE(std::string::npos, Run({"get", "share/copy", "xml"}).out.find("processregister"));
 }
@@ -133,17 +132,23 @@ TEST_F(PelregStreamsTest, ABadValueFileChangesNothing) {
     int status;
     std::string line;
   } cases[] = {
-      {{"set", "share/app", "v", "--from-file", "missing.txt"}, 3,
+      {{"set", "share/app", "v", "--from-file", "missing.txt"},
+       3,
        "cannot read 'missing.txt': no such file"},
-      {{"set", "share/app", "v", "--from-file", "folder"}, 3,
+      {{"set", "share/app", "v", "--from-file", "folder"},
+       3,
        "cannot read 'folder': it is a directory"},
-      {{"set", "share/app", "v", "--from-file", "zero.txt"}, 2,
+      {{"set", "share/app", "v", "--from-file", "zero.txt"},
+       2,
        "set: 'zero.txt' holds a zero byte, which would end the text there"},
-      {{"set", "share/app", "v", "--from-file", "empty.bin", "--type", "binary"}, 2,
+      {{"set", "share/app", "v", "--from-file", "empty.bin", "--type", "binary"},
+       2,
        "set: 'empty.bin' is empty (binary data takes at least one byte)"},
-      {{"set", "share/app", "v", "--from-file", "word.txt", "--type", "int"}, 2,
+      {{"set", "share/app", "v", "--from-file", "word.txt", "--type", "int"},
+       2,
        "set: 'eighty' is not a 32-bit number"},
-      {{"set", "share/app", "v", "x", "--from-file", "word.txt"}, 2,
+      {{"set", "share/app", "v", "x", "--from-file", "word.txt"},
+       2,
        "set: unexpected argument 'x'"},
       {{"set", "share/app", "v", "--from-file"}, 2, "--from-file needs a value"},
   };
@@ -173,7 +178,8 @@ TEST_F(PelregStreamsTest, ExportNeverWritesThroughWhatStandsAtATemporaryName) {
   EXPECT_NE(std::string::npos, File("out.xml").find("8080"));
   for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
     const std::string name = entry.path().filename().string();
-    EXPECT_TRUE(name.find(".pelreg-") == std::string::npos || name.find("-new") != std::string::npos)
+    EXPECT_TRUE(name.find(".pelreg-") == std::string::npos ||
+                name.find("-new") != std::string::npos)
         << "left behind: " << name;
   }
 }
@@ -182,8 +188,8 @@ TEST_F(PelregStreamsTest, ExportNeverWritesThroughWhatStandsAtATemporaryName) {
 TEST_F(PelregStreamsTest, OutputThatCannotBeWrittenIsAFailure) {
   Ok({"set", "share/app", "port", "8080", "--type", "int"});
   // The redirections go inside a group of their own: the runner captures the group's output.
-  const ProgramRun full = Shell("{ " + PelregCommand({"tree"}) +
-                                " >/dev/full 2>err.txt; echo $? >status.txt; }");
+  const ProgramRun full =
+      Shell("{ " + PelregCommand({"tree"}) + " >/dev/full 2>err.txt; echo $? >status.txt; }");
   EXPECT_EQ(0, full.status) << full.err;
   EXPECT_EQ("3\n", File("status.txt"));
   EXPECT_EQ("pelreg: cannot write to standard output: no space left on the device\n",

@@ -87,9 +87,10 @@ bool CheckOptionsBelong(const CommandLine& line, std::string* error) {
       {line.all_values, "/va", " delete ", "delete"},
   };
   for (const auto& use : uses) {
-    if (use.given && std::string(use.commands).find(" " + line.command + " ") == std::string::npos) {
-      *error = std::string(use.option) + " belongs to " + use.says + ", not to " +
-               line.typed_command;
+    if (use.given &&
+        std::string(use.commands).find(" " + line.command + " ") == std::string::npos) {
+      *error =
+          std::string(use.option) + " belongs to " + use.says + ", not to " + line.typed_command;
       return false;
     }
   }

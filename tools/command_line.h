@@ -18,11 +18,11 @@ struct CommandLine {
   std::string type;  // the --type word, empty when not given
   bool help = false;
   bool version = false;
-  bool recursive = false;    // list -r, query /s
-  bool json = false;         // --json
-  bool nul = false;          // list -z: records end with a zero byte, data unescaped
-  bool force = false;        // --force, /f
-  bool all_values = false;   // delete /va: every value of the key, the key kept
+  bool recursive = false;   // list -r, query /s
+  bool json = false;        // --json
+  bool nul = false;         // list -z: records end with a zero byte, data unescaped
+  bool force = false;       // --force, /f
+  bool all_values = false;  // delete /va: every value of the key, the key kept
   bool has_from_file = false;
   std::string from_file;  // set --from-file: the value's data from a file, "-" standard input
 };

@@ -102,9 +102,8 @@ int RunDelete(CommandContext& context) {
   context.CloseRegistry();
   if (!context.ReadStore(&entries, &exists)) return kExitFailure;
   size_t value_in_path = 0;
-  return FindKeyEntry(entries, key.parts, &value_in_path) == nullptr
-             ? kExitOk
-             : CannotWriteStore(context, 0);
+  return FindKeyEntry(entries, key.parts, &value_in_path) == nullptr ? kExitOk
+                                                                     : CannotWriteStore(context, 0);
 }
 
 }  // namespace tool

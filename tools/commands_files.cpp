@@ -44,8 +44,8 @@ std::string JsonOfStoredValue(const StoreEntry& entry) {
 
 std::string JsonOfKey(const std::string& name, const std::string& path,
                       const std::vector<StoreEntry>& children) {
-  std::string json = "{\"name\":" + JsonString(name) + ",\"path\":" + JsonString(path) +
-                     ",\"values\":[";
+  std::string json =
+      "{\"name\":" + JsonString(name) + ",\"path\":" + JsonString(path) + ",\"values\":[";
   bool first = true;
   for (const StoreEntry& child : children) {
     if (!child.is_value) continue;
@@ -57,8 +57,8 @@ std::string JsonOfKey(const std::string& name, const std::string& path,
   for (const StoreEntry& child : children) {
     if (child.is_value) continue;
     json += first ? "" : ",";
-    json += JsonOfKey(child.name, path.empty() ? child.name : path + "/" + child.name,
-                      child.children);
+    json +=
+        JsonOfKey(child.name, path.empty() ? child.name : path + "/" + child.name, child.children);
     first = false;
   }
   return json + "]}";

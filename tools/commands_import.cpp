@@ -3,11 +3,10 @@
 // is touched, and the merge is all or nothing: the registry works on a copy of the store beside
 // it, which replaces the store in one step only once it holds everything imported. A failure
 // on the way (a full disk, a refused write) leaves the store as it was.
-#include <map>
-#include <utility>
-
 #include <filesystem>
+#include <map>
 #include <system_error>
+#include <utility>
 
 #include "platform/win32_api.h"
 #include "tools/commands.h"
@@ -187,10 +186,10 @@ int MakeCopy(const CommandContext& context, bool exists, std::string* copy) {
   // leaves a store file it writes.
   std::error_code ignored;
   if (exists) {
-    std::filesystem::permissions(*copy,
-                                 std::filesystem::status(store, ignored).permissions() |
-                                     std::filesystem::perms::owner_write,
-                                 ignored);
+    std::filesystem::permissions(
+        *copy,
+        std::filesystem::status(store, ignored).permissions() | std::filesystem::perms::owner_write,
+        ignored);
   }
   return kExitOk;
 }
@@ -244,8 +243,7 @@ int RunImport(CommandContext& context) {
     }
     input_file.Reset(file);
     if (!WriteFileBytes(file, bytes, &error)) {
-      return Fail(kExitFailure, "cannot write the temporary file " + Quoted(file) +
-                                    Because(error));
+      return Fail(kExitFailure, "cannot write the temporary file " + Quoted(file) + Because(error));
     }
   }
   const std::string shown = from_input ? "standard input" : Quoted(file);

@@ -59,8 +59,8 @@ int Listing::Records(const KeyName& key, const StoreEntry& entry, const std::str
     int size = 0;
     if (!ReadKeyValue(context_, handle, key, child.name, &value, &size)) return kExitFailure;
     const std::string data = FormatValue(value.type, value.bytes.data(), value.bytes.size());
-    Record(prefix + child.name + "\t" + TypeName(value.type) + "\t" + std::to_string(size) +
-           "\t" + (line_.nul ? data : OneLine(data)));
+    Record(prefix + child.name + "\t" + TypeName(value.type) + "\t" + std::to_string(size) + "\t" +
+           (line_.nul ? data : OneLine(data)));
   }
   for (const StoreEntry& child : entry.children) {
     if (child.is_value) continue;

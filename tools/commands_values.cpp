@@ -43,8 +43,8 @@ int ValueOfSet(const CommandLine& line, int type, ValueData* value) {
                                 " holds a zero byte, which would end the text there");
   }
   if (type == value_type::kUint32) {
-    while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r' ||
-                              bytes.back() == ' ' || bytes.back() == '\t')) {
+    while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r' || bytes.back() == ' ' ||
+                              bytes.back() == '\t')) {
       bytes.pop_back();
     }
   }

@@ -72,9 +72,9 @@ std::string JsonString(const std::string& text) {
 
 std::string JsonValueMembers(const std::string& name, const ValueData& value, int size) {
   const std::string data = FormatValue(value.type, value.bytes.data(), value.bytes.size());
-  std::string json = "\"name\":" + JsonString(name) + ",\"type\":" +
-                     JsonString(TypeName(value.type)) + ",\"size\":" + std::to_string(size) +
-                     ",\"data\":";
+  std::string json = "\"name\":" + JsonString(name) +
+                     ",\"type\":" + JsonString(TypeName(value.type)) +
+                     ",\"size\":" + std::to_string(size) + ",\"data\":";
   json += value.type == value_type::kUint32 ? data : JsonString(data);
   return json;
 }

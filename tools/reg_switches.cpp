@@ -33,13 +33,10 @@ struct Switch {
   bool takes_value;
 };
 
-constexpr Switch kSwitches[] = {{"/v", " query add delete ", true},
-                                {"/t", " add ", true},
-                                {"/d", " add ", true},
-                                {"/f", " add delete ", false},
-                                {"/s", " query ", false},
-                                {"/va", " delete ", false},
-                                {"/y", " export ", false}};
+constexpr Switch kSwitches[] = {
+    {"/v", " query add delete ", true}, {"/t", " add ", true},    {"/d", " add ", true},
+    {"/f", " add delete ", false},      {"/s", " query ", false}, {"/va", " delete ", false},
+    {"/y", " export ", false}};
 
 }  // namespace
 

@@ -26,8 +26,7 @@ bool IsRegVerb(const std::string& typed_command);
 // Every other word stays an argument, in its place. A word of the form of a switch ("/" and
 // one or two letters) that the verb does not know is a usage error, so that a mistyped switch
 // is never taken for a name.
-bool ApplyRegSwitches(const std::vector<CommandWord>& words, CommandLine* line,
-                      std::string* error);
+bool ApplyRegSwitches(const std::vector<CommandWord>& words, CommandLine* line, std::string* error);
 
 }  // namespace tool
 }  // namespace pelok

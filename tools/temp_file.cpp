@@ -20,10 +20,10 @@ constexpr int kAttempts = 16;
 std::string RandomDigits() {
   static std::mt19937_64 generator = [] {
     std::random_device device;
-    std::seed_seq seed{device(), device(), device(),
-                       static_cast<unsigned>(
-                           std::chrono::steady_clock::now().time_since_epoch().count()),
-                       static_cast<unsigned>(GetCurrentProcessId())};
+    std::seed_seq seed{
+        device(), device(), device(),
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()),
+        static_cast<unsigned>(GetCurrentProcessId())};
     return std::mt19937_64(seed);
   }();
   static const char kDigits[] = "0123456789abcdef";
@@ -38,8 +38,8 @@ std::string DirectoryOf(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
-bool CreateWith(std::string (*name)(const std::string&), const std::string& base,
-                std::string* temp, std::string* reason) {
+bool CreateWith(std::string (*name)(const std::string&), const std::string& base, std::string* temp,
+                std::string* reason) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const std::string candidate = name(base);
     // CREATE_NEW fails on anything already there, a link included, and follows no link.
