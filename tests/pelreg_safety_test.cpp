@@ -64,6 +64,31 @@ TEST_F(PelregSafetyTest, AKeyWithKeysBelowItGoesOnlyWithForce) {
   EXPECT_EQ("", Run({"list", "share"}).out);
 }
 
+#if !defined(_WIN32)
+TEST_F(PelregSafetyTest, OnATerminalTheUserIsAskedAndAnswers) {
+  Ok({"set", "share/app/net", "w", "2"});
+  const std::string before = Store();
+  // script(1) gives pelreg a terminal and types the answer into it.
+  const auto answer = [&](const std::string& typed) {
+    return test::RunShell("printf '" + typed + "\\n' | script -qec " +
+                              test::ShellQuote(test::PelregCommand({"delete", "share/app"})) +
+                              " /dev/null",
+                          dir_.path());
+  };
+  const ProgramRun no = answer("n");
+  EXPECT_EQ(2, no.status) << no.out;
+  EXPECT_NE(std::string::npos,
+            no.out.find("pelreg: 'share/app' has 1 key below it. Delete it with everything "
+                        "below it? [y/N] "))
+      << no.out;
+  EXPECT_NE(std::string::npos, no.out.find("pelreg: delete: 'share/app' kept")) << no.out;
+  EXPECT_EQ(before, Store());
+  const ProgramRun yes = answer("y");
+  EXPECT_EQ(0, yes.status) << yes.out;
+  EXPECT_EQ(1, Run({"list", "share/app"}).status);
+}
+#endif
+
 TEST_F(PelregSafetyTest, FailuresOfTheSystemSayWhy) {
   Ok({"set", "share/app", "v", "1"});
   // A store file below a file: its directory cannot exist.

@@ -84,7 +84,7 @@ TEST_F(PelregStreamsTest, BadInputOnStandardInputLeavesTheStoreAlone) {
   ASSERT_TRUE(WriteFileBytes(dir_.Join("bad.txt"), "this is not xml"));
   const ProgramRun bad = Shell(PelregCommand({"import", "-"}) + " <" + ShellQuote("bad.txt"));
   EXPECT_EQ(3, bad.status);
-  EXPECT_EQ(0u, bad.err.find("pelreg: cannot read the import file")) << bad.err;
+  EXPECT_EQ("pelreg: cannot read the import file on standard input: it is not a readable XML file\n", bad.err);
   EXPECT_EQ(1u, test::Lines(bad.err).size()) << bad.err;
   EXPECT_EQ(before, File("registry.xml"));
   EXPECT_EQ(2u, FileCount()) << "the copy of standard input is removed";

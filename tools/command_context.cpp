@@ -34,8 +34,9 @@ bool CommandContext::ReadStore(std::vector<StoreEntry>* entries, bool* exists) {
 }
 
 bool CommandContext::ReadStoreFile(const std::string& path, const char* what,
-                                   std::vector<StoreEntry>* entries) {
-  const std::string named = std::string("the ") + what + " " + Quoted(path);
+                                   std::vector<StoreEntry>* entries, const std::string& shown) {
+  const std::string named =
+      std::string("the ") + what + " " + (shown.empty() ? Quoted(path) : shown);
   if (!IsFile(path)) {
     Fail(kExitFailure, "cannot read " + named + ": no such file");
     return false;

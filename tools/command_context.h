@@ -28,8 +28,10 @@ class CommandContext {
   bool OpenFramework();
   // Reads the store file; a missing file is an empty store (*exists false).
   bool ReadStore(std::vector<StoreEntry>* entries, bool* exists);
-  // Reads another store file (an import file).
-  bool ReadStoreFile(const std::string& path, const char* what, std::vector<StoreEntry>* entries);
+  // Reads another store file (an import file); shown names it in the failure line, when it is
+  // not to be named by its path.
+  bool ReadStoreFile(const std::string& path, const char* what, std::vector<StoreEntry>* entries,
+                     const std::string& shown = "");
   // The session, begun on first call, on the store file or on the file given to
   // UseStoreFile before.
   RegistrySession* Session();

@@ -249,7 +249,10 @@ int RunImport(CommandContext& context) {
   const std::string shown = from_input ? "standard input" : Quoted(file);
   if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> imported;
-  if (!context.ReadStoreFile(file, "import file", &imported)) return kExitFailure;
+  if (!context.ReadStoreFile(file, "import file", &imported,
+                             from_input ? "on standard input" : "")) {
+    return kExitFailure;
+  }
   ImportPlan plan;
   if (!plan.Build(imported, &error)) {
     return Fail(kExitFailure, "cannot import " + shown + ": " + error);
