@@ -66,6 +66,17 @@ TEST_F(PelregRegSwitchesTest, AddAndQueryAsRegExeTakesThem) {
   EXPECT_NE(std::string::npos, all.find("app/net/mask\tbinary\t2\tFF00\n")) << all;
 }
 
+TEST_F(PelregRegSwitchesTest, AddWithoutANameCreatesTheKeyAlone) {
+  Ok({"add", "share/app/empty"});
+  EXPECT_EQ("empty/\n", Out({"list", "share/app"}));
+  EXPECT_EQ("", Out({"list", "share/app/empty"}));
+  Ok({"add", "share/app/empty"});
+  Ok({"set", "share/app", "port", "1"});
+  const ProgramRun value = Run({"add", "share/app/port"});
+  EXPECT_EQ(1, value.status);
+  EXPECT_EQ("pelreg: 'share/app/port' is a value, not a key\n", value.err);
+}
+
 TEST_F(PelregRegSwitchesTest, DeleteTakesAValueEveryValueOrTheKey) {
   Ok({"add", "share/app", "/v", "a", "/d", "1"});
   Ok({"add", "share/app", "/v", "b", "/d", "2"});
@@ -130,7 +141,8 @@ TEST_F(PelregRegSwitchesTest, UnknownOrIncompleteSwitchesAreUsageErrors) {
       {{"export", "share/app", "x.xml", "/f"},
        "export: unknown switch '/f' (see pelreg export /?)"},
       {{"import", "x.xml", "/y"}, "import: unknown switch '/y' (see pelreg import /?)"},
-      {{"add", "share/app"}, "add: missing NAME (see pelreg add --help)"},
+      {{"add", "share/app", "/t", "REG_SZ"}, "add: /t needs /v NAME"},
+      {{"set", "share/app"}, "set: missing NAME (see pelreg set --help)"},
   };
   Ok({"set", "share/app", "keep", "1"});
   const std::string before = Store();

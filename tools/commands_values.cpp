@@ -54,6 +54,27 @@ int ValueOfSet(const CommandLine& line, int type, ValueData* value) {
   return kExitOk;
 }
 
+// add KEY without /v: reg.exe's way of creating a key without values.
+int CreateKeyOnly(CommandContext& context) {
+  const CommandLine& line = context.line();
+  KeyName key;
+  if (!ParseKeyAndName(line, &key, nullptr)) return kExitUsage;
+  if (!line.type.empty()) return Fail(kExitUsage, line.typed_command + ": /t needs /v NAME");
+  if (!context.OpenFramework()) return kExitFailure;
+  std::vector<StoreEntry> entries;
+  bool exists = false;
+  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
+  size_t value_in_path = 0;
+  FindKeyEntry(entries, key.parts, &value_in_path);
+  if (value_in_path != 0) {
+    return Fail(kExitNotFound,
+                Quoted(KeyFromParts(key.parts, value_in_path).path) + " is a value, not a key");
+  }
+  if (context.Session() == nullptr) return kExitFailure;
+  if (context.Session()->OpenKey(key) == 0) return CannotOpenKey(context, key);
+  return context.Session()->Flush() ? kExitOk : CannotWriteStore(context, 0);
+}
+
 }  // namespace
 
 int RunGet(CommandContext& context) {
@@ -93,6 +114,9 @@ int RunSet(CommandContext& context) {
   const CommandLine& line = context.line();
   std::string error;
   const bool from_file = line.has_from_file;
+  if (line.typed_command == "add" && line.args.size() == 1 && !from_file) {
+    return CreateKeyOnly(context);
+  }
   const std::vector<std::string> names = {"KEY", "NAME", "VALUE"};
   if (!CheckArgumentCount(line, from_file ? 2 : 3, from_file ? 2 : 3, names, &error)) {
     return Fail(kExitUsage, error);

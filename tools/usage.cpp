@@ -30,6 +30,7 @@ constexpr const char kToolHelp[] =
     "  query KEY [/v NAME] [/s]     get with /v, else list (/s: list -r)\n"
     "  add KEY /v NAME [/t TYPE] [/d DATA] [/f]\n"
     "                               set (without /d: empty text, or 0)\n"
+    "  add KEY                      create the key alone\n"
     "  delete KEY [/v NAME | /va] [/f]\n"
     "                               /va: every value of KEY; /f: --force\n"
     "  export KEY FILE [/y]         /y: replace FILE (export always does)\n"
@@ -77,6 +78,7 @@ constexpr CommandHelp kCommandHelp[] = {
      "Usage: pelreg set KEY NAME VALUE [--type TYPE]\n"
      "       pelreg set KEY NAME --from-file FILE [--type TYPE]\n"
      "       pelreg add KEY /v NAME [/t TYPE] [/d DATA] [/f]\n"
+     "       pelreg add KEY\n"
      "\n"
      "Creates KEY (and the keys above it) if needed and sets its value NAME.\n"
      "  --type text     VALUE is stored as it is (the default; also 1 or REG_SZ)\n"
@@ -88,7 +90,8 @@ constexpr CommandHelp kCommandHelp[] = {
      "                  text as it is (without zero bytes), a number as its digits (a line\n"
      "                  end after them is ignored), binary data as the bytes themselves\n"
      "add takes reg.exe's switches: /v the name, /t the type, /d the data (without it,\n"
-     "empty text or the number 0); /f is accepted, and a value is replaced without asking.\n"},
+     "empty text or the number 0); /f is accepted, and a value is replaced without asking.\n"
+     "add KEY alone creates the key (and the keys above it) without a value.\n"},
     {{"delete", nullptr},
      "Usage: pelreg delete KEY [NAME] [--force]\n"
      "       pelreg delete KEY [/v NAME | /va] [/f]\n"
