@@ -269,9 +269,11 @@ int RunImport(CommandContext& context) {
   TempFileGuard remove_copy(copy);
   context.UseStoreFile(copy);
   const size_t grows = PlanBytes(plan);
-  if (int status = Merge(context, plan, grows)) return status;
-  // Closing writes the copy a last time; only a copy read back whole takes the store's place.
+  // Closing writes the copy a last time, and lets go of it before a failed one is removed; only
+  // a copy read back whole takes the store's place.
+  const int merged = Merge(context, plan, grows);
   context.CloseRegistry();
+  if (merged != kExitOk) return merged;
   if (!CopyHoldsPlan(context, copy, plan)) return CannotWriteStore(context, grows);
   // The registry takes a read-only mark off the store file it writes; so does the import, which
   // Windows would otherwise refuse to replace it for.

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "tools/commands.h"
+#include "tools/console.h"
 #include "tools/exit_status.h"
 #include "tools/json_text.h"
 
@@ -120,6 +121,11 @@ int RunList(CommandContext& context) {
   if (int status = LookUpKey(context, entries, exists, key, &key_entry)) return status;
   if (context.Session() == nullptr) return kExitFailure;
   Listing listing(context);
+  // Records that end with a zero byte keep their data exactly, line ends included.
+  if (line.nul) {
+    std::fflush(stdout);
+    UseBinary(stdout);
+  }
   if (!line.json) return listing.Records(key, *key_entry, "");
   std::string json;
   if (int status = listing.Json(key, *key_entry, &json)) return status;
