@@ -1,10 +1,10 @@
-// The registry as a host program runs it: PelReg.dll loaded from the program's directory, told
-// the DLL registry file beside it, and its front component created. Closing destroys the front
-// (which writes the store file), has the factory module unload the idle modules and unloads
-// PelReg.dll, so that the next Open starts from modules loaded afresh.
+// The registry as a host program runs it, opened through the loader from the DLL registry file
+// beside the benchmark. Closing destroys the front (which writes the store file) and has the
+// idle modules unloaded, so that the next Open starts from modules loaded afresh.
 #ifndef PELOK_BENCH_REGISTRY_HOST_H_
 #define PELOK_BENCH_REGISTRY_HOST_H_
 
+#include "pelok/loader.h"
 #include "pelok/register_front.h"
 
 namespace pelok {
@@ -18,13 +18,12 @@ class RegistryHost {
   ~RegistryHost() { Close(); }
 
   // False when a module or the front cannot be had.
-  bool Open();
-  void Close();
-  IRegisterFront* front() const { return front_; }
+  bool Open() { return framework_.Open(); }
+  void Close() { framework_.CloseAndUnload(); }
+  IRegisterFront* front() const { return framework_.front(); }
 
  private:
-  void* module_ = nullptr;
-  IRegisterFront* front_ = nullptr;
+  Framework framework_;
 };
 
 }  // namespace bench

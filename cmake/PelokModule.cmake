@@ -42,8 +42,10 @@ function(pelok_check_module_interface name)
                    -P ${PROJECT_SOURCE_DIR}/cmake/CheckModuleInterface.cmake)
 endfunction()
 
-# pelok_add_library(NAME SOURCES...): a static library of shared code.
+# pelok_add_library(NAME SOURCES...): a static library of shared code. The source root it
+# offers is for the build only: an installed package offers include/ alone.
 function(pelok_add_library name)
   add_library(${name} STATIC ${ARGN})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                                            $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>)
 endfunction()

@@ -1,5 +1,6 @@
-// A host program of the registry, as short as it can be: loads the framework, keeps values of
-// the three types in a stored key, reads them back and shuts down.
+// A host program on the raw interface, as a program in another language would drive it: loads
+// the framework, keeps values of the three types in a stored key, reads them back and shuts
+// down. pelok/registry.h does the same in C++ with less (examples/settings_example.cpp).
 //
 //   pelok_host_example [STORE_FILE]    (default: example_store.xml in the current directory)
 //
@@ -11,50 +12,16 @@
 #include <filesystem>
 #include <string>
 
-#include "framework/component_factory.h"  // IComponentFactory, component 361
-#include "framework/dll_registry_file.h"  // the DLL registry file reader
-#include "pelok/module.h"                 // the modules' exports
-#include "pelok/register_front.h"         // IRegisterFront, component 991
-#include "platform/win32_api.h"           // LoadLibraryA, GetProcAddress, GetPrivateProfileStringA
+#include "pelok/loader.h"          // Framework: the modules, the factory and the front in one call
+#include "pelok/register_front.h"  // IRegisterFront, component 991
 
 using namespace pelok;
 
 namespace {
 
-// An export of a module as the function it is. FARPROC has a calling convention of its own,
-// so the cast goes through void*.
-template <class Fn>
-Fn Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 int Failed(const char* what) {
   std::fprintf(stderr, "host_example: %s failed\n", what);
   return 1;
-}
-
-// Loads the modules in the order the framework expects and returns the component factory.
-IComponentFactory* LoadFramework(const char* registry_file) {
-  // 1. The registry module first, and it is told which DLL registry file to read, so that its
-  //    components find the factory and the document module through the same file.
-  char name[kPathBufferSize] = {0};
-  GetPrivateProfileStringA("Modules", "registry", "", name, sizeof(name), registry_file);
-  char path[kPathBufferSize] = {0};
-  ResolveModuleValue(registry_file, name, 1, path, sizeof(path));
-  HMODULE registry_module = LoadLibraryA(path);
-  if (registry_module == nullptr) return nullptr;
-  auto set_registry = Export<SetDLLRegistryFn>(registry_module, "SetDLLRegistry");
-  if (set_registry == nullptr) return nullptr;
-  set_registry(registry_file);
-
-  // 2. The factory module ("[361]" DLL). Its CreateComponent(361, 0) is the component factory,
-  //    which loads every other module by the same file (the registry module is found loaded).
-  ReadFactoryDllPath(registry_file, path, sizeof(path));
-  HMODULE factory_module = LoadLibraryA(path);
-  if (factory_module == nullptr) return nullptr;
-  auto create = Export<CreateComponentFn>(factory_module, "CreateComponent");
-  if (create == nullptr) return nullptr;
-  return static_cast<IComponentFactory*>(create(component_id::kComponentFactory, 0));
 }
 
 }  // namespace
@@ -62,14 +29,14 @@ IComponentFactory* LoadFramework(const char* registry_file) {
 int main(int argc, char** argv) {
   const char* store_file = argc > 1 ? argv[1] : "example_store.xml";
 
-  // The DLL registry file: Pelok.ini beside the executable, its redirects followed.
-  char registry_file[kPathBufferSize] = {0};
-  ResolveRegistryFile(nullptr, registry_file, sizeof(registry_file));
-  IComponentFactory* factory = LoadFramework(registry_file);
-  if (factory == nullptr) return Failed("loading the framework");
-  auto* front = static_cast<IRegisterFront*>(
-      factory->CreateInstance(component_id::kRegisterFront, registry_file));
-  if (front == nullptr) return Failed("creating the register front");
+  // PelReg.dll told its DLL registry file, PelFact.dll and its ComponentFactory (361), and the
+  // register front (991) obtained through the factory.
+  Framework framework;
+  if (!framework.Open()) {
+    std::fprintf(stderr, "host_example: %s\n", framework.error().message.c_str());
+    return 1;
+  }
+  IRegisterFront* front = framework.front();
 
   // Before the first stored key: the store file, and the directory a relative store file name
   // is taken against. That directory is the text value pelok_rootpath_data of the in-memory
@@ -122,11 +89,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < bytes_size; ++i) std::printf(" %02X", bytes[i]);
   std::printf("\n");
 
-  // Shutting down: every key closed, then the front destroyed (Destroy(0) would leave the
-  // shared instance alone), which writes the store file once more. The factory is released.
-  // The modules are not freed: the process's end unloads them, after every component is gone.
-  front->CloseAllKeys();
-  front->Destroy(1);
-  factory->Destroy(0);
+  // Shutting down: Close (also the destructor's) closes every key and destroys the front, which
+  // writes the store file once more, then releases the factory.
+  framework.Close();
   return 0;
 }

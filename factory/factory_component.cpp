@@ -24,7 +24,7 @@ IComponent* FactoryComponent::CreateInstance(int component_id, const char* regis
   ResolveRegistryFile(registry_path, ini_path, kPathSize);
   // A registry path too long for a path names no file.
   if (ini_path[0] == '\0') return nullptr;
-  HMODULE module = modules_.Acquire(ini_path, component_id);
+  HMODULE module = modules_.Acquire(ini_path, registry_path, component_id);
   if (module == nullptr) return nullptr;
   // No lock is held here: the new component's constructor calls back into the factory.
   const auto create = ModuleExport<CreateComponentFn>(module, "CreateComponent");

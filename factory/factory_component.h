@@ -11,7 +11,7 @@
 #include "factory/factory_lock.h"
 #include "factory/module_table.h"
 #include "factory/trace_files.h"
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 
 namespace pelok {
 

@@ -1,5 +1,8 @@
 // The factory module's exports: the only names the module exports.
+#include <atomic>
+
 #include "factory/factory_component.h"
+#include "factory/module_teardown.h"
 #include "factory/tagged_allocator.h"
 #include "pelok/component.h"
 #include "pelok/export.h"
@@ -8,16 +11,29 @@ using pelok::IComponent;
 
 namespace {
 
-// The allocator and the factory serve the whole process; they live as long as the module.
-pelok::TaggedAllocator& Allocator() {
-  static pelok::TaggedAllocator allocator;
-  return allocator;
+// The allocator and the factory serve the whole process, and the last calls into them may come
+// from a host program's global destructors: a front released there frees its blocks. Static
+// objects of this module would be destroyed before those destructors run (they are built
+// later, on first use), so the two are built once on the heap and deleted only when the module
+// itself goes (ReleaseFactoryModule), which the system does after the program's destructors.
+struct Served {
+  pelok::TaggedAllocator allocator;
+  pelok::FactoryComponent factory{&allocator};
+};
+
+std::atomic<Served*> served{nullptr};
+
+Served& TheServed() {
+  Served* current = served.load(std::memory_order_acquire);
+  if (current != nullptr) return *current;
+  auto* made = new Served;
+  if (served.compare_exchange_strong(current, made, std::memory_order_acq_rel)) return *made;
+  delete made;  // another thread was first
+  return *current;
 }
 
-pelok::FactoryComponent& Factory() {
-  static pelok::FactoryComponent factory(&Allocator());
-  return factory;
-}
+pelok::TaggedAllocator& Allocator() { return TheServed().allocator; }
+pelok::FactoryComponent& Factory() { return TheServed().factory; }
 
 constexpr int kServedIds[] = {pelok::component_id::kComponentFactory,
                               pelok::component_id::kAllocator};
@@ -49,3 +65,9 @@ PELOK_EXPORT int PelokDllCanUnloadNow() { return 0; }
 PELOK_EXPORT int PelokUnloadIdleModules() { return Factory().UnloadIdleModules(); }
 
 }  // extern "C"
+
+namespace pelok {
+
+void ReleaseFactoryModule() { delete served.exchange(nullptr); }
+
+}  // namespace pelok

@@ -38,6 +38,22 @@ std::vector<int> ServedIds(HMODULE module) {
   return ids;
 }
 
+// What a module needs to find the factory by itself: this module's handle and the DLL registry
+// path, given through the module's own exports where it has them.
+void HandOverFramework(HMODULE module, const char* registry_path) {
+  if (const auto set_factory = ModuleExport<SetFactoryHandleFn>(module, "SetFactoryHandle")) {
+    set_factory(PelokModuleFromAddress(reinterpret_cast<const void*>(&HandOverFramework)));
+  }
+  if (registry_path == nullptr || registry_path[0] == '\0') return;
+  if (const auto set_registry = ModuleExport<SetDLLRegistryFn>(module, "SetDLLRegistry")) {
+    // A copy: the path may be the module's own setting, which SetDLLRegistry writes.
+    char path[kPathSize];
+    std::memset(path, 0, sizeof(path));
+    CopyText(path, sizeof(path), registry_path);
+    set_registry(path);
+  }
+}
+
 bool Serves(const std::vector<int>& ids, int component_id) {
   for (int id : ids) {
     if (id == component_id) return true;
@@ -47,17 +63,17 @@ bool Serves(const std::vector<int>& ids, int component_id) {
 
 }  // namespace
 
-HMODULE ModuleTable::Acquire(const char* ini_path, int component_id) {
+HMODULE ModuleTable::Acquire(const char* ini_path, const char* registry_path, int component_id) {
   char section[16];
   FormatBounded(section, sizeof(section), sizeof(section) - 1, "%d", component_id);
   char dll[kPathSize];
   std::memset(dll, 0, sizeof(dll));
   ReadTrimmed(ini_path, section, "DLL", dll, kPathSize);
-  if (IsBlank(dll)) return Discover(ini_path, component_id);
+  if (IsBlank(dll)) return Discover(ini_path, registry_path, component_id);
   char path[kPathSize];
   std::memset(path, 0, sizeof(path));
   ReadModulePath(ini_path, section, path, kPathSize);
-  return AcquirePath(path);
+  return AcquirePath(path, registry_path);
 }
 
 void ModuleTable::Release(HMODULE module) {
@@ -104,7 +120,7 @@ int ModuleTable::UnloadIdle() {
   return static_cast<int>(unload.size());
 }
 
-HMODULE ModuleTable::AcquirePath(const char* path) {
+HMODULE ModuleTable::AcquirePath(const char* path, const char* registry_path) {
   // An empty name would give the executable's own handle on some systems.
   if (IsBlank(path)) return nullptr;
   const std::string key = PathKey(path);
@@ -130,11 +146,16 @@ HMODULE ModuleTable::AcquirePath(const char* path) {
     by_path_[key] = module;
   }
   // The table keeps a single reference on a module, whatever spelling or thread loaded it.
-  if (held_already) FreeLibrary(module);
+  if (held_already) {
+    FreeLibrary(module);
+  } else {
+    HandOverFramework(module, registry_path);
+  }
   return module;
 }
 
-HMODULE ModuleTable::Discover(const char* ini_path, int component_id) {
+HMODULE ModuleTable::Discover(const char* ini_path, const char* registry_path,
+                              int component_id) {
   const std::pair<std::string, int> request{PathKey(ini_path), component_id};
   {
     LockScope scope(lock_);
@@ -157,7 +178,7 @@ HMODULE ModuleTable::Discover(const char* ini_path, int component_id) {
     char path[kPathSize];
     std::memset(path, 0, sizeof(path));
     ResolveModuleValue(ini_path, value, 1, path, kPathSize);
-    HMODULE module = AcquirePath(path);
+    HMODULE module = AcquirePath(path, registry_path);
     if (module == nullptr) continue;
     LockScope scope(lock_);
     if (Serves(modules_[module].ids, component_id)) {

@@ -2,7 +2,11 @@
 // for a DLL registry file, and which modules have said they are idle.
 //
 // The table holds one reference (one LoadLibraryA) on each module it loaded, whatever spelling
-// of its path named it, and gives it back only in UnloadIdle.
+// of its path named it, and gives it back only in UnloadIdle. A module entering the table is
+// first handed the factory module's own handle (its SetFactoryHandle export, where it has one)
+// and the DLL registry path the factory was asked with (SetDLLRegistry), before anything is
+// created in it: a module that the factory loaded on its own, or loaded again after it went idle,
+// then finds the factory as a module the host program loaded and configured does.
 #ifndef PELOK_FACTORY_MODULE_TABLE_H_
 #define PELOK_FACTORY_MODULE_TABLE_H_
 
@@ -33,7 +37,9 @@ class ModuleTable {
   // loaded if need be: the module of the "[id]" section's "DLL" value if that is not blank,
   // else the first module listed under "[Modules]" whose GetComponentIDs names the id. Null
   // when there is none. A module handed out is not unloaded until its Release.
-  HMODULE Acquire(const char* ini_path, int component_id);
+  // registry_path is the DLL registry path as the factory was asked with it, handed to a module
+  // entering the table (nothing is handed for a null or empty one).
+  HMODULE Acquire(const char* ini_path, const char* registry_path, int component_id);
   void Release(HMODULE module);
 
   // The module with that instance handle has no live instance left. A module the table has not
@@ -50,8 +56,8 @@ class ModuleTable {
   };
 
   // The module at path, loaded once per module, and held for the caller as Acquire does.
-  HMODULE AcquirePath(const char* path);
-  HMODULE Discover(const char* ini_path, int component_id);
+  HMODULE AcquirePath(const char* path, const char* registry_path);
+  HMODULE Discover(const char* ini_path, const char* registry_path, int component_id);
   // Under lock_.
   void Forget(HMODULE module);
 

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "factory/factory_lock.h"
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 
 namespace pelok {
 

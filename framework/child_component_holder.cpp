@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "host/host.h"
 
 namespace pelok {

@@ -53,7 +53,11 @@ class ChildComponentHolder {
 
  private:
   using Reference = TPelokPtr<IComponent>;
+  // Only the allocator (id 3) is cached here: looked up once per component.
   std::map<int, Reference*> service_cache_;
+  // Nothing in this module adds to it, but whatever a component places there is the holder's:
+  // ReleaseChild looks there too and the destructor frees it. It is part of every component's
+  // layout, which components of other modules built on the same base share.
   std::list<Reference*> reference_list_;
 };
 

@@ -3,7 +3,7 @@
 #ifndef PELOK_FRAMEWORK_COMPONENT_RECORD_H_
 #define PELOK_FRAMEWORK_COMPONENT_RECORD_H_
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 
 namespace pelok {
 

@@ -2,7 +2,7 @@
 #ifndef PELOK_FRAMEWORK_FACTORY_LOADER_H_
 #define PELOK_FRAMEWORK_FACTORY_LOADER_H_
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "framework/dll_registry_file.h"
 
 namespace pelok {

@@ -3,7 +3,7 @@
 #ifndef PELOK_FRAMEWORK_PELOK_PTR_H_
 #define PELOK_FRAMEWORK_PELOK_PTR_H_
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/component.h"
 
 namespace pelok {
@@ -39,7 +39,10 @@ class TPelokPtr {
   }
 
  private:
-  IComponentFactory* factory_ = nullptr;  // set while component_ is obtained
+  // The factory the component came through. Never released and never used again: factories
+  // live as long as their module, and the reference keeps it only as every reference of the
+  // framework does.
+  IComponentFactory* factory_ = nullptr;
   T* component_;
 };
 
@@ -52,7 +55,8 @@ class IdleNotifier {
   IComponentFactory* get() const { return component_; }
 
  private:
-  IComponentFactory* factory_ = nullptr;  // set while component_ is obtained
+  // As in TPelokPtr: kept, never used again.
+  IComponentFactory* factory_ = nullptr;
   IComponentFactory* component_;
 };
 

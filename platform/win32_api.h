@@ -10,6 +10,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// The handle of the module that holds address, taking no reference (null when none does).
+HMODULE PelokModuleFromAddress(const void* address);
 #else
 #include "platform/posix_win32.h"
 #endif

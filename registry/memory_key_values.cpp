@@ -126,7 +126,6 @@ int MemoryKeyValues::DeleteValue(const char* name) {
   return 1;
 }
 
-// A presence check leaves the value as it is.
 // Testing a memory value also empties it (type, size and content 0; the name stays): callers
 // of this registry use it as "test and reset".
 int MemoryKeyValues::HasValue(const char* name) {

@@ -36,7 +36,8 @@ class MemoryKeyValues final : public Component<IMemoryKeyValues, component_id::k
                 unsigned* size) override;
   int QueryValue(const char* name, int* type, void* data, unsigned* size) override;
   int DeleteValue(const char* name) override;
-  // 1 when the value exists; the value is left as it is.
+  // 1 when the value exists, which is then emptied: type, size and content 0, the name kept
+  // (callers use it as "test and reset").
   int HasValue(const char* name) override;
   // A memory key has nothing stored: both report success and change nothing.
   int DeleteKey() override;

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "framework/pelok_ptr.h"
 #include "host/host.h"
 

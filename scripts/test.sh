@@ -16,6 +16,10 @@ for preset in "${presets[@]}"; do
   else
     ctest --preset "${preset}" --parallel 2
   fi
+  if [ "${preset}" != linux-asan ]; then
+    echo "== ${preset}: install, and a separate project built against the installed package"
+    bash scripts/consumer_test.sh "${preset}"
+  fi
 done
 
 # Reliability, on Linux only (skip with PELOK_RELIABILITY=0): the threads and host tests under

@@ -5,7 +5,7 @@
 #ifndef PELOK_STORE_TRACE_H_
 #define PELOK_STORE_TRACE_H_
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 
 namespace pelok {
 

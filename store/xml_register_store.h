@@ -14,7 +14,7 @@
 
 #include "framework/component_base.h"
 #include "framework/component_record.h"
-#include "framework/xml_document.h"
+#include "pelok/xml_document.h"
 #include "pelok/component.h"
 #include "store/register_store.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "gtest/gtest.h"
 #include "registry/registry_interfaces.h"
 #include "tests/support/pelreg_module.h"

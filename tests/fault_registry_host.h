@@ -7,7 +7,7 @@
 #ifndef PELOK_TESTS_FAULT_REGISTRY_HOST_H_
 #define PELOK_TESTS_FAULT_REGISTRY_HOST_H_
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/register_front.h"
 
 namespace pelok {

@@ -196,6 +196,27 @@ TEST_F(HostExportsTest, SetFactoryHandleReturnsTheHandle) {
   EXPECT_EQ(nullptr, pelreg_.SetFactoryHandle(nullptr));
 }
 
+// A pointer that is no module handle: the components find no CreateComponent in it and go on
+// without a factory, as they do for a module that lacks the export, instead of crashing.
+TEST_F(HostExportsTest, AFactoryHandleThatIsNoModuleGivesComponentsWithoutAFactory) {
+  int not_a_module[64] = {0};
+  EXPECT_EQ(static_cast<void*>(not_a_module), pelreg_.SetFactoryHandle(not_a_module));
+  {
+    DebugCapture capture;
+    IComponent* front = pelreg_.CreateComponent(component_id::kRegisterFront, 0);
+    ASSERT_NE(nullptr, front);
+    uint32_t key = 0;
+    int disposition = 0;
+    EXPECT_EQ(0, static_cast<IRegisterFront*>(front)->CreateKey(root::kShare, "app",
+                                                                 kind::kMemory, 0, &key,
+                                                                 &disposition));
+    front->Destroy(1);
+    EXPECT_NE(std::string::npos, capture.Text().find("[Pelok_Error] Can't find CreateComponent()."))
+        << capture.Text();
+  }
+  pelreg_.SetFactoryHandle(nullptr);
+}
+
 TEST_F(HostExportsTest, DestroyingARecordedInstancePrintsNothing) {
   IComponent* values = pelreg_.CreateComponent(1134, 0);
   ASSERT_NE(nullptr, values);

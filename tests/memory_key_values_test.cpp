@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "framework/pelok_ptr.h"
 #include "gtest/gtest.h"
 #include "host/host.h"

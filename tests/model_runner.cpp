@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/module.h"
 #include "platform/win32_api.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/register_front.h"
 #include "tests/model_operations.h"
 #include "tests/model_registry.h"

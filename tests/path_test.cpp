@@ -45,9 +45,16 @@ TEST(IsAbsoluteFsPathTest, AlsoTakesALeadingSlash) {
   EXPECT_EQ(1, IsAbsoluteFsPath("C:\\Pelok.ini"));
 }
 
-TEST(LastSeparatorTest, PrefersTheLastBackslashOverAnySlash) {
+TEST(LastSeparatorTest, PrefersTheLastBackslashOverAnySlashOnWindowsOnly) {
   const char mixed[] = "a\\b/c";
+#if defined(_WIN32)
   EXPECT_EQ(mixed + 1, LastSeparator(mixed));
+#else
+  // "/" separates on POSIX: a directory joined with a backslash to "sub/file" is cut at "/".
+  EXPECT_EQ(mixed + 3, LastSeparator(mixed));
+  const char joined[] = "/opt/bin\\../lib/Pelok.ini";
+  EXPECT_EQ(joined + 15, LastSeparator(joined));
+#endif
   const char slashes[] = "/a/b/c";
   EXPECT_EQ(slashes + 4, LastSeparator(slashes));
   const char backslashes[] = "C:\\a\\b";

@@ -137,15 +137,19 @@ TEST_F(PelregErrorsTest, AStoreThatCannotBeCreatedIsAFailureOfTheStore) {
 }
 
 TEST_F(PelregErrorsTest, AMissingFrameworkIsAFailureOfTheRegistry) {
+  const std::string hint = " (pelreg reads Pelok.ini beside itself, or --registry FILE)";
   ExpectFailure({"--registry", "missing.ini", "tree"}, 3,
-                "cannot read the DLL registry file '" + dir_.Join("missing.ini") + "'");
+                "cannot read the DLL registry file '" + dir_.Join("missing.ini") +
+                    "': no such file; put it there or name another" + hint);
   ASSERT_TRUE(WriteFileBytes(dir_.Join("empty.ini"), "[361]\nDLL=PelFact.dll\n"));
   ExpectFailure({"--registry", "empty.ini", "tree"}, 3,
                 "the DLL registry file '" + dir_.Join("empty.ini") +
-                    "' names no registry module ([Modules] registry)");
+                    "' names no registry module: add 'registry=PelReg.dll' under [Modules]" +
+                    hint);
   ASSERT_TRUE(WriteFileBytes(dir_.Join("wrong.ini"), "[Modules]\nregistry=NoSuch.dll\n"));
   ExpectFailure({"--registry", "wrong.ini", "tree"}, 3,
-                "cannot load the module '" + dir_.Join("NoSuch.dll") + "'");
+                "cannot load the registry module '" + dir_.Join("NoSuch.dll") +
+                    "': no such file (named in '" + dir_.Join("wrong.ini") + "')");
 }
 
 TEST_F(PelregErrorsTest, HelpGoesToStandardOutputWithStatusZero) {

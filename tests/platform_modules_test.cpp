@@ -40,6 +40,20 @@ TEST(ModuleTest, LoadAndFindExports) {
   EXPECT_EQ(LoadLibraryA(test::BinPath("NoSuchModule.dll").c_str()), nullptr);
 }
 
+TEST(ModuleTest, APointerThatIsNoModuleHandleIsRefused) {
+  int not_a_module[64] = {0};
+  HMODULE bogus = reinterpret_cast<HMODULE>(not_a_module);
+  EXPECT_EQ(nullptr, GetProcAddress(bogus, "CreateComponent"));
+  EXPECT_FALSE(FreeLibrary(bogus));
+  char buf[260] = {0};
+  EXPECT_EQ(0u, GetModuleFileNameA(bogus, buf, sizeof(buf)));
+  // A real handle, the program's own included, still works.
+  EXPECT_NE(nullptr, GetModuleHandleA(nullptr));
+  test::LoadedModule loaded(test::BinPath(kModuleName));
+  ASSERT_TRUE(loaded.loaded());
+  EXPECT_NE(nullptr, GetProcAddress(static_cast<HMODULE>(loaded.handle()), "PelTestLibAnswer"));
+}
+
 TEST(ModuleTest, PathMayUseBackslashes) {
   test::LoadedModule loaded(test::BinPath(kModuleName));
   ASSERT_TRUE(loaded.loaded());

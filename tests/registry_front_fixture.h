@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "gtest/gtest.h"
 #include "pelok/component.h"
 #include "pelok/module.h"

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "gtest/gtest.h"
 #include "host/host.h"
 #include "pelok/export.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/xml_document.h"
+#include "pelok/xml_document.h"
 #include "gtest/gtest.h"
 #include "pelok/module.h"
 #include "tests/support/module_loader.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/xml_document.h"
+#include "pelok/xml_document.h"
 
 namespace pelok {
 namespace tool {

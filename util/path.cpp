@@ -48,8 +48,14 @@ int IsAbsoluteFsPath(const char* path) {
 
 const char* LastSeparator(const char* path) {
   if (path == nullptr) return nullptr;
-  const char* separator = strrchr(path, '\\');
-  return separator != nullptr ? separator : strrchr(path, '/');
+  const char* backslash = strrchr(path, '\\');
+  const char* slash = strrchr(path, '/');
+  // Where "/" separates too, a path that mixes both (a directory joined with "\\" to a relative
+  // name holding "/") is cut at whichever comes last.
+  if (strchr(kExeDirSeparators, '/') != nullptr && backslash != nullptr && slash > backslash) {
+    return slash;
+  }
+  return backslash != nullptr ? backslash : slash;
 }
 
 int JoinRelative(const char* base, const char* rel, char* out, int out_size) {

@@ -11,7 +11,8 @@ int IsRelative(const char* path);
 // 1 for a path the file system takes as absolute on either system: a ':' anywhere, or a leading
 // backslash or slash. 0 for null.
 int IsAbsoluteFsPath(const char* path);
-// The last backslash; if none, the last forward slash; else null.
+// The last backslash; if none, the last forward slash; else null. On POSIX, where "/"
+// separates too, the later of the two.
 const char* LastSeparator(const char* path);
 // The directory of base (with its separator; base and a backslash when it has none), then rel.
 // Steps that do not fit are skipped.

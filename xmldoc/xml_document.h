@@ -16,7 +16,7 @@
 #include <pugixml.hpp>
 #include <string>
 
-#include "framework/xml_document.h"
+#include "pelok/xml_document.h"
 #include "xmldoc/child_name_index.h"
 #include "xmldoc/content_hash.h"
 #include "xmldoc/document_file.h"

@@ -89,6 +89,33 @@ HMODULE HandleOfLoaded(const char* file) {
   return handle;
 }
 
+// Whether handle is one of the loaded objects. A handle from dlopen is the object's entry in
+// the loader's list, so that list is walked; the walk runs inside dl_iterate_phdr, which holds
+// the lock that dlclose takes to unlink an entry. A pointer that is not a module handle is
+// refused, as Windows refuses it, instead of being handed to dlsym or dlclose.
+struct HandleCheck {
+  const void* handle;
+  bool known;
+};
+
+int FindHandleInLoaderList(struct dl_phdr_info* /*info*/, size_t /*size*/, void* data) {
+  auto* check = static_cast<HandleCheck*>(data);
+  for (const struct link_map* map = _r_debug.r_map; map != nullptr; map = map->l_next) {
+    if (map == check->handle) {
+      check->known = true;
+      break;
+    }
+  }
+  return 1;
+}
+
+bool IsModuleHandle(HMODULE module) {
+  if (module == nullptr) return false;
+  HandleCheck check{module, false};
+  dl_iterate_phdr(FindHandleInLoaderList, &check);
+  return check.known;
+}
+
 // name copied into buf as Windows does: when it does not fit, cut to size - 1 characters and
 // terminated, the result being size and the last error ERROR_INSUFFICIENT_BUFFER.
 DWORD CopyModuleName(const char* name, char* buf, DWORD size) {
@@ -121,12 +148,14 @@ HMODULE LoadLibraryA(const char* path) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
-  if (module == nullptr || dlclose(module) != 0) return pelok::posix::Fail(ERROR_INVALID_HANDLE);
+  if (!IsModuleHandle(module) || dlclose(module) != 0) {
+    return pelok::posix::Fail(ERROR_INVALID_HANDLE);
+  }
   return TRUE;
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
-  if (module == nullptr || name == nullptr) {
+  if (name == nullptr || !IsModuleHandle(module)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
@@ -157,6 +186,10 @@ HMODULE GetModuleHandleA(const char* name) {
 DWORD GetModuleFileNameA(HMODULE module, char* buf, DWORD size) {
   const char* file = nullptr;
   if (module != nullptr) {
+    if (!IsModuleHandle(module)) {
+      SetLastError(ERROR_MOD_NOT_FOUND);
+      return 0;
+    }
     struct link_map* map = nullptr;
     if (dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) {
       SetLastError(ERROR_MOD_NOT_FOUND);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/module.h"
 #include "tests/support/temp_dir.h"
 

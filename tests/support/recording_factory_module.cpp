@@ -3,7 +3,7 @@
 // created through PelReg.dll's CreateComponent (the test program has loaded it).
 #include <cstdlib>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/export.h"
 #include "platform/win32_api.h"
 #include "tests/support/recording_factory.h"

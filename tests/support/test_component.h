@@ -8,7 +8,7 @@
 #ifndef PELOK_TESTS_SUPPORT_TEST_COMPONENT_H_
 #define PELOK_TESTS_SUPPORT_TEST_COMPONENT_H_
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/component.h"
 
 namespace pelok {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "framework/component_factory.h"
+#include "pelok/component_factory.h"
 #include "pelok/export.h"
 #include "pelok/module.h"
 #include "platform/win32_api.h"

@@ -1,8 +1,8 @@
 // IXmlDocument: the XML document component (component 1) that the register store drives.
 // One document, one current position: a level (the element whose children FindElem, AddElem
 // and GetChildNameByIndex look at) and a current element at that level.
-#ifndef PELOK_FRAMEWORK_XML_DOCUMENT_H_
-#define PELOK_FRAMEWORK_XML_DOCUMENT_H_
+#ifndef PELOK_XML_DOCUMENT_H_
+#define PELOK_XML_DOCUMENT_H_
 
 #include "pelok/component.h"
 
@@ -91,4 +91,4 @@ struct IXmlDocument : IComponent {
 
 }  // namespace pelok
 
-#endif  // PELOK_FRAMEWORK_XML_DOCUMENT_H_
+#endif  // PELOK_XML_DOCUMENT_H_

@@ -1,0 +1,27 @@
+// Paths shown to a person, with the separator of the system they run on. The modules build
+// paths with backslashes on every system (the POSIX layer turns them into slashes when it
+// hands a path to the file system); a message should show the path the user would type.
+#ifndef PELOK_PLATFORM_NATIVE_PATH_H_
+#define PELOK_PLATFORM_NATIVE_PATH_H_
+
+#include <algorithm>
+#include <string>
+
+namespace pelok {
+
+#if defined(_WIN32)
+constexpr char kNativeSeparator = '\\';
+constexpr char kForeignSeparator = '/';
+#else
+constexpr char kNativeSeparator = '/';
+constexpr char kForeignSeparator = '\\';
+#endif
+
+inline std::string NativeSeparators(std::string path) {
+  std::replace(path.begin(), path.end(), kForeignSeparator, kNativeSeparator);
+  return path;
+}
+
+}  // namespace pelok
+
+#endif  // PELOK_PLATFORM_NATIVE_PATH_H_
