@@ -57,7 +57,8 @@ TEST_F(PelregErrorsTest, UsageErrorsExitWithTwo) {
   ExpectFailure({"set", "share/app", "blob", "", "--type", "binary"}, 2,
                 "set: '' is not binary data (an even number of hexadecimal digits)");
   ExpectFailure({"set", "share/app", "port", "1", "--type", "dword"}, 2,
-                "set: unknown --type 'dword' (text, int or binary)");
+                "set: unknown --type 'dword' (text, int or binary; 1, 2 or 3; REG_SZ, REG_DWORD "
+                "or REG_BINARY)");
   ExpectFailure({"get", "share/app", "port", "--type", "int"}, 2,
                 "--type belongs to set, not to get");
   ExpectFailure({"--kind", "1", "tree"}, 2, "--kind must be 2 or 3, not '1'");
@@ -132,7 +133,7 @@ TEST_F(PelregErrorsTest, AnUnreadableStoreIsReportedAndLeftAlone) {
 TEST_F(PelregErrorsTest, AStoreThatCannotBeCreatedIsAFailureOfTheStore) {
   ExpectFailure({"--store", "no/such/dir/reg.xml", "set", "share/app", "port", "1"}, 3,
                 "cannot open the key 'share/app' in the store file '" +
-                    dir_.Join("no/such/dir/reg.xml") + "'");
+                    dir_.Join("no/such/dir/reg.xml") + "': no such directory");
 }
 
 TEST_F(PelregErrorsTest, AMissingFrameworkIsAFailureOfTheRegistry) {

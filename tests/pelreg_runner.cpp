@@ -62,15 +62,12 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& directory) {
+ProgramRun RunShell(const std::string& command_line, const std::string& directory) {
   // The captured output lives apart from the directory the program works in.
   static TempDir capture;
   const std::string out_file = capture.Join("out.txt");
   const std::string err_file = capture.Join("err.txt");
-  std::string command = Quote(program);
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >" + Quote(out_file) + " 2>" + Quote(err_file);
+  const std::string command = command_line + " >" + Quote(out_file) + " 2>" + Quote(err_file);
 
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(directory);
@@ -80,6 +77,21 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   run.out = ReadText(out_file);
   run.err = ReadText(err_file);
   return run;
+}
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& directory) {
+  std::string command = Quote(program);
+  for (const std::string& arg : args) command += " " + Quote(arg);
+  return RunShell(command, directory);
+}
+
+std::string ShellQuote(const std::string& word) { return Quote(word); }
+
+std::string PelregCommand(const std::vector<std::string>& args) {
+  std::string command = Quote(ProgramPath("pelreg"));
+  for (const std::string& arg : args) command += " " + Quote(arg);
+  return command;
 }
 
 std::string ProgramPath(const std::string& name) {

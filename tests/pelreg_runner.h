@@ -23,6 +23,14 @@ std::string ProgramPath(const std::string& name);
 // RunProgram of pelreg.
 ProgramRun RunPelreg(const std::vector<std::string>& args, const std::string& directory);
 
+// A word quoted for the system's shell (sh, or cmd.exe and the C runtime on Windows).
+std::string ShellQuote(const std::string& word);
+// pelreg's path and args, quoted, for a shell command line of the test's own.
+std::string PelregCommand(const std::vector<std::string>& args);
+// Runs a shell command line (pipes and redirections allowed) in directory; the output and error
+// of its last command are captured.
+ProgramRun RunShell(const std::string& command, const std::string& directory);
+
 // The lines of a text, each without its "\n".
 std::vector<std::string> Lines(const std::string& text);
 

@@ -68,7 +68,7 @@ TEST_F(PelregTreeTest, TreeOfAnEmptyOrMissingStorePrintsNothing) {
   EXPECT_FALSE(test::FileExistsAt(dir_.Join("registry.xml"))) << "reading creates no store";
 
   Ok({"set", "share/a", "v", "1"});
-  Ok({"delete", "share"});
+  Ok({"delete", "share", "--force"});
   const ProgramRun empty = Run({"tree"});
   EXPECT_EQ(0, empty.status) << empty.err;
   EXPECT_EQ("", empty.out);
@@ -94,7 +94,7 @@ TEST_F(PelregTreeTest, ExportWritesTheKeyUnderItsFullPathAndImportBringsItBack) 
   const ProgramRun get = Run({"--store", "other.xml", "get", "share/app/net", "mask"});
   EXPECT_EQ("FF00\n", get.out);
   const ProgramRun list = Run({"--store", "other.xml", "list", "share/app"});
-  EXPECT_EQ("port\tint\t4\t8080\nname\ttext\t5\tdemo\n", list.out);
+  EXPECT_EQ("port\tint\t4\t8080\nname\ttext\t5\tdemo\nnet/\n", list.out);
 }
 
 TEST_F(PelregTreeTest, ImportOverwritesValuesAndRemovesNothing) {
@@ -178,7 +178,9 @@ TEST_F(PelregTreeTest, AFailedExportLeavesTheFileThatWasThere) {
                                std::filesystem::perm_options::remove);
   const ProgramRun run = Run({"export", "share/app", "locked.xml"});
   EXPECT_EQ(3, run.status);
-  EXPECT_EQ("pelreg: cannot write the export file '" + locked + "'\n", run.err);
+  EXPECT_EQ("pelreg: cannot write the export file '" + locked +
+                "': permission denied (the file is read-only)\n",
+            run.err);
   std::string content;
   ASSERT_TRUE(test::ReadFileBytes(locked, &content));
   EXPECT_EQ("precious", content);

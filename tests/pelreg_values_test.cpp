@@ -103,13 +103,18 @@ TEST_F(PelregValuesTest, ListShowsControlCharactersEscapedAndGetShowsTextAsItIs)
   Ok({"set", "user/doc", "lines", "one\ttwo\nthree"});
   EXPECT_EQ("one\ttwo\nthree\n", Get("user/doc", "lines"));
   EXPECT_EQ("lines\ttext\t14\tone\\ttwo\\nthree\n", Run({"list", "user/doc"}).out);
+  // A backslash before an n is not a line end: the backslash itself is escaped.
+  Ok({"set", "user/doc", "lines", "a\\nb\nc"});
+  EXPECT_EQ("lines\ttext\t7\ta\\\\nb\\nc\n", Run({"list", "user/doc"}).out);
 }
 
-TEST_F(PelregValuesTest, ListOfAKeyWithoutValuesPrintsNothing) {
+TEST_F(PelregValuesTest, ListOfAKeyWithoutValuesShowsOnlyItsSubKeys) {
   Ok({"set", "share/app/net", "port", "1", "--type", "int"});
   const ProgramRun list = Run({"list", "share/app"});
   EXPECT_EQ(0, list.status) << list.err;
-  EXPECT_EQ("", list.out) << "sub-keys are not values";
+  EXPECT_EQ("net/\n", list.out) << "a sub-key, and no value";
+  const ProgramRun leaf = Run({"list", "share/app/net"});
+  EXPECT_EQ("port\tint\t4\t1\n", leaf.out);
 }
 
 TEST_F(PelregValuesTest, DeleteRemovesOneValueOrAWholeKey) {
@@ -122,7 +127,7 @@ TEST_F(PelregValuesTest, DeleteRemovesOneValueOrAWholeKey) {
   EXPECT_EQ(1, Run({"get", "share/app", "drop"}).status);
   EXPECT_EQ("1\n", Get("share/app", "keep"));
 
-  Ok({"delete", "share/app/net"});
+  Ok({"delete", "share/app/net", "--force"});
   EXPECT_EQ(1, Run({"list", "share/app/net"}).status);
   EXPECT_EQ(1, Run({"list", "share/app/net/deep"}).status);
   EXPECT_EQ("1\n", Get("share/app", "keep"));
@@ -134,10 +139,10 @@ TEST_F(PelregValuesTest, DeleteRemovesOneValueOrAWholeKey) {
 TEST_F(PelregValuesTest, DeletingAKeyRightUnderItsRootReachesTheFile) {
   Ok({"set", "winreg/a", "v", "1"});
   Ok({"set", "share/b", "v", "2"});
-  Ok({"delete", "winreg"});
+  Ok({"delete", "winreg", "--force"});
   EXPECT_EQ(std::string::npos, Store().find("winreg"));
   EXPECT_EQ("2\n", Get("share/b", "v"));
-  Ok({"delete", "share"});
+  Ok({"delete", "-f", "share"});
   EXPECT_EQ(std::string::npos, Store().find("share"));
   EXPECT_EQ("", Run({"tree"}).out);
 }

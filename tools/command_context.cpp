@@ -1,6 +1,10 @@
 #include "tools/command_context.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "tools/exit_status.h"
+#include "tools/failure_reason.h"
 #include "tools/work_directory.h"
 
 namespace pelok {
@@ -30,8 +34,9 @@ bool CommandContext::ReadStore(std::vector<StoreEntry>* entries, bool* exists) {
 }
 
 bool CommandContext::ReadStoreFile(const std::string& path, const char* what,
-                                   std::vector<StoreEntry>* entries) {
-  const std::string named = std::string("the ") + what + " " + Quoted(path);
+                                   std::vector<StoreEntry>* entries, const std::string& shown) {
+  const std::string named =
+      std::string("the ") + what + " " + (shown.empty() ? Quoted(path) : shown);
   if (!IsFile(path)) {
     Fail(kExitFailure, "cannot read " + named + ": no such file");
     return false;
@@ -57,7 +62,8 @@ RegistrySession* CommandContext::Session() {
     return nullptr;
   }
   auto session = std::make_unique<RegistrySession>(host_.front(), line_.kind);
-  if (!session->Begin(line_.store, directory)) {
+  const std::string& store = session_store_.empty() ? line_.store : session_store_;
+  if (!session->Begin(store, directory)) {
     Fail(kExitFailure, "the registry refused the store file " + Quoted(store_path_));
     return nullptr;
   }
@@ -68,6 +74,49 @@ RegistrySession* CommandContext::Session() {
 void CommandContext::CloseRegistry() {
   session_.reset();
   host_.CloseRegistry();
+}
+
+namespace {
+
+size_t StoreFileSize(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<size_t>(size);
+}
+
+}  // namespace
+
+bool ParseKeyAndName(const CommandLine& line, KeyName* key, std::string* name) {
+  std::string error;
+  if (!ParseKeyName(line.args[0], key, &error) ||
+      (name != nullptr && !CheckValueName(line.args[1], &error))) {
+    Fail(kExitUsage, line.typed_command + ": " + error);
+    return false;
+  }
+  if (name != nullptr) *name = line.args[1];
+  return true;
+}
+
+bool ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& key,
+                  const std::string& name, ValueData* value, int* stored_size) {
+  if (!context.Session()->ReadValue(handle, name, value, stored_size)) {
+    Fail(kExitFailure, "cannot read the value " + Quoted(name) + " of the key " + Quoted(key.path));
+    return false;
+  }
+  return true;
+}
+
+int CannotWriteStore(const CommandContext& context, size_t extra) {
+  const std::string& path = context.store_path();
+  return Fail(kExitFailure, "cannot write the store file " + Quoted(path) +
+                                Because(WhyNotWritable(path, StoreFileSize(path) + extra)));
+}
+
+int CannotOpenKey(const CommandContext& context, const KeyName& key) {
+  const std::string& path = context.store_path();
+  return Fail(kExitFailure, "cannot open the key " + Quoted(key.path) + " in the store file " +
+                                Quoted(path) +
+                                Because(WhyNotWritable(path, StoreFileSize(path) + 256)));
 }
 
 int LookUpKey(const CommandContext& context, const std::vector<StoreEntry>& entries, bool exists,

@@ -28,10 +28,15 @@ class CommandContext {
   bool OpenFramework();
   // Reads the store file; a missing file is an empty store (*exists false).
   bool ReadStore(std::vector<StoreEntry>* entries, bool* exists);
-  // Reads another store file (an import file).
-  bool ReadStoreFile(const std::string& path, const char* what, std::vector<StoreEntry>* entries);
-  // The session, begun on first call.
+  // Reads another store file (an import file); shown names it in the failure line, when it is
+  // not to be named by its path.
+  bool ReadStoreFile(const std::string& path, const char* what, std::vector<StoreEntry>* entries,
+                     const std::string& shown = "");
+  // The session, begun on first call, on the store file or on the file given to
+  // UseStoreFile before.
   RegistrySession* Session();
+  // The registry works on this file (an absolute name) instead of the store file.
+  void UseStoreFile(const std::string& path) { session_store_ = path; }
   FrameworkHost& host() { return host_; }
 
   // Closes every key and destroys the register front, which writes the store file.
@@ -40,9 +45,24 @@ class CommandContext {
  private:
   const CommandLine& line_;
   std::string store_path_;
+  std::string session_store_;
   FrameworkHost host_;
   std::unique_ptr<RegistrySession> session_;
 };
+
+// The KEY argument, and NAME after it when name is not null; false with the usage line printed.
+bool ParseKeyAndName(const CommandLine& line, KeyName* key, std::string* name);
+
+// Reads a value through the open key; false with the failure line printed.
+bool ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& key,
+                  const std::string& name, ValueData* value, int* stored_size);
+
+// The failure line of a store file the registry could not write ("cannot write the store file
+// '...': no space left on the device"), the reason found by trying; extra is about how many bytes
+// more than the file holds the write needed. Returns kExitFailure.
+int CannotWriteStore(const CommandContext& context, size_t extra);
+// The same for a key the registry could not open (or create).
+int CannotOpenKey(const CommandContext& context, const KeyName& key);
 
 // Where the key is a key of the store: kExitOk with *found set. Otherwise prints why not and
 // returns kExitNotFound.

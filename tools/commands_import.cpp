@@ -1,11 +1,19 @@
 // import: a store file merged into the store through the register front, so that every key and
 // value goes the way the registry's own writes go. The file is checked whole before the store
-// is touched.
+// is touched, and the merge is all or nothing: the registry works on a copy of the store beside
+// it, which replaces the store in one step only once it holds everything imported. A failure
+// on the way (a full disk, a refused write) leaves the store as it was.
+#include <filesystem>
 #include <map>
+#include <system_error>
 #include <utility>
 
+#include "platform/win32_api.h"
 #include "tools/commands.h"
 #include "tools/exit_status.h"
+#include "tools/failure_reason.h"
+#include "tools/file_bytes.h"
+#include "tools/temp_file.h"
 #include "tools/value_text.h"
 #include "tools/work_directory.h"
 
@@ -123,47 +131,162 @@ bool ImportPlan::FitsStore(const std::vector<StoreEntry>& store, std::string* er
   return true;
 }
 
+// What the store starts as when there is no store file yet: the registry writes the rest.
+constexpr const char kEmptyStore[] = "<?xml version=\"1.0\"?>\n<processregister/>\n";
+
+// The copy holds every key and value of the plan, with the values the plan gives them.
+bool HoldsPlan(const ImportPlan& plan, const std::vector<StoreEntry>& copy) {
+  for (const ImportKey& item : plan.keys()) {
+    size_t value_in_path = 0;
+    const StoreEntry* key_entry = FindKeyEntry(copy, item.key.parts, &value_in_path);
+    if (key_entry == nullptr) return false;
+    for (const auto& named : item.values) {
+      const StoreEntry* value = FindChild(key_entry->children, named.first);
+      ValueData stored;
+      std::string error;
+      if (value == nullptr || !value->is_value || value->type != named.second.type ||
+          !ParseValueText(value->type, value->text, &stored, &error) ||
+          FormatValue(stored.type, stored.bytes.data(), stored.bytes.size()) !=
+              FormatValue(named.second.type, named.second.bytes.data(),
+                          named.second.bytes.size())) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Read through a document of its own, released before the copy is moved: Windows renames no
+// file that is still open.
+bool CopyHoldsPlan(CommandContext& context, const std::string& copy, const ImportPlan& plan) {
+  StoreDocument document(context.host().CreateDocument());
+  std::vector<StoreEntry> merged;
+  std::string error;
+  return document.valid() && document.Read(copy, &merged, &error) && HoldsPlan(plan, merged);
+}
+
+// Makes the working copy of the store: its bytes, or an empty store.
+int MakeCopy(const CommandContext& context, bool exists, std::string* copy) {
+  const std::string& store = context.store_path();
+  std::string error;
+  if (!CreateTempBeside(store, copy, &error)) {
+    return Fail(kExitFailure, "cannot write the store file " + Quoted(store) +
+                                  Because("cannot create a file beside it: " + error));
+  }
+  std::string bytes = kEmptyStore;
+  if (exists && !ReadFileBytes(store, &bytes, &error)) {
+    RemoveFile(*copy);
+    return Fail(kExitFailure, "cannot read the store file " + Quoted(store) + Because(error));
+  }
+  if (!WriteFileBytes(*copy, bytes, &error)) {
+    RemoveFile(*copy);
+    return Fail(kExitFailure, "cannot write the store file " + Quoted(store) + Because(error));
+  }
+  // The store keeps its permissions when the copy takes its place, writable as the registry
+  // leaves a store file it writes.
+  std::error_code ignored;
+  if (exists) {
+    std::filesystem::permissions(
+        *copy,
+        std::filesystem::status(store, ignored).permissions() | std::filesystem::perms::owner_write,
+        ignored);
+  }
+  return kExitOk;
+}
+
+// Every key and value of the plan, through the register front, into the working copy.
+int Merge(CommandContext& context, const ImportPlan& plan, size_t grows) {
+  RegistrySession* session = context.Session();
+  if (session == nullptr) return kExitFailure;
+  for (const ImportKey& item : plan.keys()) {
+    const uint32_t handle = session->OpenKey(item.key);
+    if (handle == 0) return CannotOpenKey(context, item.key);
+    for (const auto& named : item.values) {
+      const ValueData& value = named.second;
+      if (!session->front()->SetValue(handle, named.first.c_str(), value.type, value.bytes.data(),
+                                      static_cast<int>(value.bytes.size()))) {
+        return CannotWriteStore(context, grows);
+      }
+    }
+  }
+  return session->Flush() ? kExitOk : CannotWriteStore(context, grows);
+}
+
+size_t PlanBytes(const ImportPlan& plan) {
+  size_t bytes = 0;
+  for (const ImportKey& item : plan.keys()) {
+    bytes += 2 * item.key.path.size() + 32;
+    for (const auto& named : item.values) {
+      bytes += 2 * named.first.size() + 2 * named.second.bytes.size() + 48;
+    }
+  }
+  return bytes;
+}
+
 }  // namespace
 
 int RunImport(CommandContext& context) {
   const CommandLine& line = context.line();
   std::string error;
   if (!CheckArgumentCount(line, 1, 1, {"FILE"}, &error)) return Fail(kExitUsage, error);
-  const std::string file = AbsoluteName(line.args[0]);
+  const bool from_input = line.args[0] == "-";
+  std::string file = from_input ? "standard input" : AbsoluteName(line.args[0]);
+  // Standard input is read whole into a file of its own first: the document reads files.
+  TempFileGuard input_file;
+  if (from_input) {
+    std::string bytes;
+    if (!ReadFileBytes("-", &bytes, &error)) {
+      return Fail(kExitFailure, "cannot read standard input" + Because(error));
+    }
+    if (!CreateTempFile(&file, &error)) {
+      return Fail(kExitFailure, "cannot create a temporary file" + Because(error));
+    }
+    input_file.Reset(file);
+    if (!WriteFileBytes(file, bytes, &error)) {
+      return Fail(kExitFailure, "cannot write the temporary file " + Quoted(file) + Because(error));
+    }
+  }
+  const std::string shown = from_input ? "standard input" : Quoted(file);
   if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> imported;
-  if (!context.ReadStoreFile(file, "import file", &imported)) return kExitFailure;
+  if (!context.ReadStoreFile(file, "import file", &imported,
+                             from_input ? "on standard input" : "")) {
+    return kExitFailure;
+  }
   ImportPlan plan;
   if (!plan.Build(imported, &error)) {
-    return Fail(kExitFailure, "cannot import " + Quoted(file) + ": " + error);
+    return Fail(kExitFailure, "cannot import " + shown + ": " + error);
   }
   std::vector<StoreEntry> store;
   bool exists = false;
   if (!context.ReadStore(&store, &exists)) return kExitFailure;
   if (!plan.FitsStore(store, &error)) {
-    return Fail(kExitNotFound, "cannot import " + Quoted(file) + ": " + error);
+    return Fail(kExitNotFound, "cannot import " + shown + ": " + error);
   }
   if (plan.keys().empty()) return kExitOk;
-  RegistrySession* session = context.Session();
-  if (session == nullptr) return kExitFailure;
-  for (const ImportKey& item : plan.keys()) {
-    const uint32_t handle = session->OpenKey(item.key);
-    if (handle == 0) {
-      return Fail(kExitFailure, "cannot open the key " + Quoted(item.key.path) +
-                                    " in the store file " + Quoted(context.store_path()));
-    }
-    for (const auto& named : item.values) {
-      const ValueData& value = named.second;
-      if (!session->front()->SetValue(handle, named.first.c_str(), value.type, value.bytes.data(),
-                                      static_cast<int>(value.bytes.size()))) {
-        return Fail(kExitFailure, "cannot set the value " + Quoted(named.first) + " of the key " +
-                                      Quoted(item.key.path));
-      }
-    }
+  std::string copy;
+  if (int status = MakeCopy(context, exists, &copy)) return status;
+  TempFileGuard remove_copy(copy);
+  context.UseStoreFile(copy);
+  const size_t grows = PlanBytes(plan);
+  // Closing writes the copy a last time, and lets go of it before a failed one is removed; only
+  // a copy read back whole takes the store's place.
+  const int merged = Merge(context, plan, grows);
+  context.CloseRegistry();
+  if (merged != kExitOk) return merged;
+  if (!CopyHoldsPlan(context, copy, plan)) return CannotWriteStore(context, grows);
+  // The registry takes a read-only mark off the store file it writes; so does the import, which
+  // Windows would otherwise refuse to replace it for.
+  const DWORD attributes = GetFileAttributesA(context.store_path().c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetFileAttributesA(context.store_path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   }
-  if (!session->Flush()) {
-    return Fail(kExitFailure, "cannot write the store file " + Quoted(context.store_path()));
+  if (!MoveFileExA(copy.c_str(), context.store_path().c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return Fail(kExitFailure, "cannot write the store file " + Quoted(context.store_path()) +
+                                  Because(SystemReason(GetLastError())));
   }
+  remove_copy.Keep();
   return kExitOk;
 }
 

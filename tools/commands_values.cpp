@@ -1,54 +1,78 @@
-// get, set, delete and list: one key's values, through the register front.
+// get and set: one value, through the register front.
 #include <cstdio>
 
 #include "pelok/component.h"
 #include "tools/commands.h"
 #include "tools/exit_status.h"
+#include "tools/failure_reason.h"
+#include "tools/file_bytes.h"
+#include "tools/json_text.h"
 
 namespace pelok {
 namespace tool {
 
 namespace {
 
-// The key and value name arguments; false with the usage line printed.
-bool ParseKeyAndName(const CommandLine& line, KeyName* key, std::string* name) {
+// The data of set: the VALUE argument, or the bytes of --from-file. Text from a file is taken
+// as it is; a number from a file may end with blanks or a line end; binary data from a file is
+// its bytes themselves (not hexadecimal digits).
+int ValueOfSet(const CommandLine& line, int type, ValueData* value) {
   std::string error;
-  if (!ParseKeyName(line.args[0], key, &error) ||
-      (name != nullptr && !CheckValueName(line.args[1], &error))) {
-    Fail(kExitUsage, line.typed_command + ": " + error);
-    return false;
+  if (!line.has_from_file) {
+    if (!ParseValueText(type, line.args[2], value, &error)) {
+      return Fail(kExitUsage, line.typed_command + ": " + error);
+    }
+    return kExitOk;
   }
-  if (name != nullptr) *name = line.args[1];
-  return true;
+  std::string bytes;
+  const std::string shown = line.from_file == "-" ? "standard input" : Quoted(line.from_file);
+  if (!ReadFileBytes(line.from_file, &bytes, &error)) {
+    return Fail(kExitFailure, "cannot read " + shown + Because(error));
+  }
+  if (type == value_type::kBinary) {
+    if (bytes.empty()) {
+      return Fail(kExitUsage, line.typed_command + ": " + shown + " is empty (binary data " +
+                                  "takes at least one byte)");
+    }
+    value->type = type;
+    value->bytes.assign(bytes.begin(), bytes.end());
+    return kExitOk;
+  }
+  if (bytes.find('\0') != std::string::npos) {
+    return Fail(kExitUsage, line.typed_command + ": " + shown +
+                                " holds a zero byte, which would end the text there");
+  }
+  if (type == value_type::kUint32) {
+    while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r' || bytes.back() == ' ' ||
+                              bytes.back() == '\t')) {
+      bytes.pop_back();
+    }
+  }
+  if (!ParseValueText(type, bytes, value, &error)) {
+    return Fail(kExitUsage, line.typed_command + ": " + error);
+  }
+  return kExitOk;
 }
 
-int CannotOpen(const CommandContext& context, const KeyName& key) {
-  return Fail(kExitFailure, "cannot open the key " + Quoted(key.path) + " in the store file " +
-                                Quoted(context.store_path()));
-}
-
-int CannotWrite(const CommandContext& context) {
-  return Fail(kExitFailure, "cannot write the store file " + Quoted(context.store_path()));
-}
-
-// The value's data line of get, or "name<TAB>type<TAB>size<TAB>data" for list.
-bool PrintValue(CommandContext& context, uint32_t handle, const KeyName& key,
-                const std::string& name, bool as_list) {
-  ValueData value;
-  int size = 0;
-  if (!context.Session()->ReadValue(handle, name, &value, &size)) {
-    Fail(kExitFailure, "cannot read the value " + Quoted(name) + " of the key " + Quoted(key.path));
-    return false;
+// add KEY without /v: reg.exe's way of creating a key without values.
+int CreateKeyOnly(CommandContext& context) {
+  const CommandLine& line = context.line();
+  KeyName key;
+  if (!ParseKeyAndName(line, &key, nullptr)) return kExitUsage;
+  if (!line.type.empty()) return Fail(kExitUsage, line.typed_command + ": /t needs /v NAME");
+  if (!context.OpenFramework()) return kExitFailure;
+  std::vector<StoreEntry> entries;
+  bool exists = false;
+  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
+  size_t value_in_path = 0;
+  FindKeyEntry(entries, key.parts, &value_in_path);
+  if (value_in_path != 0) {
+    return Fail(kExitNotFound,
+                Quoted(KeyFromParts(key.parts, value_in_path).path) + " is a value, not a key");
   }
-  const std::string data = FormatValue(value.type, value.bytes.data(), value.bytes.size());
-  if (as_list) {
-    std::printf("%s\t%s\t%d\t%s\n", name.c_str(), TypeName(value.type).c_str(), size,
-                OneLine(data).c_str());
-  } else {
-    std::fwrite(data.data(), 1, data.size(), stdout);
-    std::fputc('\n', stdout);
-  }
-  return true;
+  if (context.Session() == nullptr) return kExitFailure;
+  if (context.Session()->OpenKey(key) == 0) return CannotOpenKey(context, key);
+  return context.Session()->Flush() ? kExitOk : CannotWriteStore(context, 0);
 }
 
 }  // namespace
@@ -70,14 +94,31 @@ int RunGet(CommandContext& context) {
   if (int status = LookUpValue(*key_entry, key, name, &value_entry)) return status;
   if (context.Session() == nullptr) return kExitFailure;
   const uint32_t handle = context.Session()->OpenKey(key);
-  if (handle == 0) return CannotOpen(context, key);
-  return PrintValue(context, handle, key, name, false) ? kExitOk : kExitFailure;
+  if (handle == 0) return CannotOpenKey(context, key);
+  ValueData value;
+  int size = 0;
+  if (!ReadKeyValue(context, handle, key, name, &value, &size)) return kExitFailure;
+  if (line.json) {
+    const std::string json =
+        "{\"key\":" + JsonString(key.path) + "," + JsonValueMembers(name, value, size) + "}\n";
+    std::fwrite(json.data(), 1, json.size(), stdout);
+  } else {
+    const std::string data = FormatValue(value.type, value.bytes.data(), value.bytes.size());
+    std::fwrite(data.data(), 1, data.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  return kExitOk;
 }
 
 int RunSet(CommandContext& context) {
   const CommandLine& line = context.line();
   std::string error;
-  if (!CheckArgumentCount(line, 3, 3, {"KEY", "NAME", "VALUE"}, &error)) {
+  const bool from_file = line.has_from_file;
+  if (line.typed_command == "add" && line.args.size() == 1 && !from_file) {
+    return CreateKeyOnly(context);
+  }
+  const std::vector<std::string> names = {"KEY", "NAME", "VALUE"};
+  if (!CheckArgumentCount(line, from_file ? 2 : 3, from_file ? 2 : 3, names, &error)) {
     return Fail(kExitUsage, error);
   }
   KeyName key;
@@ -86,12 +127,11 @@ int RunSet(CommandContext& context) {
   const int type = line.type.empty() ? value_type::kText : ParseTypeName(line.type);
   if (type == 0) {
     return Fail(kExitUsage, line.typed_command + ": unknown --type " + Quoted(line.type) +
-                                " (text, int or binary)");
+                                " (text, int or binary; 1, 2 or 3; REG_SZ, REG_DWORD or " +
+                                "REG_BINARY)");
   }
   ValueData value;
-  if (!ParseValueText(type, line.args[2], &value, &error)) {
-    return Fail(kExitUsage, line.typed_command + ": " + error);
-  }
+  if (int status = ValueOfSet(line, type, &value)) return status;
   if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> entries;
   bool exists = false;
@@ -110,83 +150,16 @@ int RunSet(CommandContext& context) {
   }
   if (context.Session() == nullptr) return kExitFailure;
   const uint32_t handle = context.Session()->OpenKey(key);
-  if (handle == 0) return CannotOpen(context, key);
+  if (handle == 0) return CannotOpenKey(context, key);
+  // Binary data takes two digits a byte in the file.
+  const size_t grows = 2 * value.bytes.size() + name.size() + 64;
   if (!context.Session()->front()->SetValue(handle, name.c_str(), value.type, value.bytes.data(),
                                             static_cast<int>(value.bytes.size()))) {
-    return Fail(kExitFailure,
-                "cannot set the value " + Quoted(name) + " of the key " + Quoted(key.path));
+    return Fail(kExitFailure, "cannot set the value " + Quoted(name) + " of the key " +
+                                  Quoted(key.path) +
+                                  Because(WhyNotWritable(context.store_path(), grows)));
   }
-  return context.Session()->Flush() ? kExitOk : CannotWrite(context);
-}
-
-int RunDelete(CommandContext& context) {
-  const CommandLine& line = context.line();
-  std::string error;
-  if (!CheckArgumentCount(line, 1, 2, {"KEY", "NAME"}, &error)) return Fail(kExitUsage, error);
-  const bool whole_key = line.args.size() == 1;
-  KeyName key;
-  std::string name;
-  if (!ParseKeyAndName(line, &key, whole_key ? nullptr : &name)) return kExitUsage;
-  if (!context.OpenFramework()) return kExitFailure;
-  std::vector<StoreEntry> entries;
-  bool exists = false;
-  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
-  const StoreEntry* key_entry = nullptr;
-  const StoreEntry* value_entry = nullptr;
-  if (int status = LookUpKey(context, entries, exists, key, &key_entry)) return status;
-  if (!whole_key) {
-    if (int status = LookUpValue(*key_entry, key, name, &value_entry)) return status;
-  }
-  RegistrySession* session = context.Session();
-  if (session == nullptr) return kExitFailure;
-  // The store file is written through an open key: the parent stays open while its child
-  // goes. A key right under the root has none, and is checked in the file instead.
-  const bool has_parent = key.parts.size() > 1;
-  if (whole_key && has_parent &&
-      session->OpenKey(KeyFromParts(key.parts, key.parts.size() - 1)) == 0) {
-    return CannotOpen(context, KeyFromParts(key.parts, key.parts.size() - 1));
-  }
-  const uint32_t handle = session->OpenKey(key);
-  if (handle == 0) return CannotOpen(context, key);
-  if (!whole_key) {
-    if (!session->front()->DeleteValue(handle, name.c_str())) {
-      return Fail(kExitFailure,
-                  "cannot delete the value " + Quoted(name) + " of the key " + Quoted(key.path));
-    }
-    return session->Flush() ? kExitOk : CannotWrite(context);
-  }
-  if (!session->front()->DeleteKey(handle)) {
-    return Fail(kExitFailure, "cannot delete the key " + Quoted(key.path));
-  }
-  if (has_parent) return session->Flush() ? kExitOk : CannotWrite(context);
-  context.CloseRegistry();
-  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
-  size_t value_in_path = 0;
-  return FindKeyEntry(entries, key.parts, &value_in_path) == nullptr ? kExitOk
-                                                                     : CannotWrite(context);
-}
-
-int RunList(CommandContext& context) {
-  const CommandLine& line = context.line();
-  std::string error;
-  if (!CheckArgumentCount(line, 1, 1, {"KEY"}, &error)) return Fail(kExitUsage, error);
-  KeyName key;
-  if (!ParseKeyAndName(line, &key, nullptr)) return kExitUsage;
-  if (!context.OpenFramework()) return kExitFailure;
-  std::vector<StoreEntry> entries;
-  bool exists = false;
-  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
-  const StoreEntry* key_entry = nullptr;
-  if (int status = LookUpKey(context, entries, exists, key, &key_entry)) return status;
-  if (context.Session() == nullptr) return kExitFailure;
-  const uint32_t handle = context.Session()->OpenKey(key);
-  if (handle == 0) return CannotOpen(context, key);
-  for (const StoreEntry& child : key_entry->children) {
-    if (child.is_value && !PrintValue(context, handle, key, child.name, true)) {
-      return kExitFailure;
-    }
-  }
-  return kExitOk;
+  return context.Session()->Flush() ? kExitOk : CannotWriteStore(context, grows);
 }
 
 }  // namespace tool

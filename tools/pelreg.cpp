@@ -1,5 +1,6 @@
 #include "tools/pelreg.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -7,7 +8,9 @@
 #include "tools/command_context.h"
 #include "tools/command_line.h"
 #include "tools/commands.h"
+#include "tools/console.h"
 #include "tools/exit_status.h"
+#include "tools/failure_reason.h"
 #include "tools/usage.h"
 
 namespace pelok {
@@ -39,13 +42,26 @@ int RunHelp(const CommandLine& line) {
   return kExitOk;
 }
 
+// Output that did not reach its reader (a full disk, a pipe closed early) is a failure too.
+int CheckOutput(int status) {
+  const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  if (!failed || status != kExitOk) return status;
+  return Fail(kExitFailure, "cannot write to standard output" + Because(LibraryReason(errno)));
+}
+
 }  // namespace
 
 int RunPelreg(int argc, const char* const* argv) {
+  PrepareStreams();
   CommandLine line;
   std::string error;
   if (!ParseCommandLine(argc, argv, &line, &error)) return Fail(kExitUsage, error);
-  if (line.help || line.command == "help") return RunHelp(line);
+  if (line.help || line.command == "help") return CheckOutput(RunHelp(line));
+  if (line.version) {
+    if (!line.command.empty()) return Fail(kExitUsage, "--version takes no command");
+    std::printf("pelreg %s\n", PELREG_VERSION);
+    return CheckOutput(kExitOk);
+  }
   if (line.command.empty()) return Fail(kExitUsage, "no command given (see pelreg --help)");
   CommandContext context(line);
   if (context.store_path().size() >= static_cast<size_t>(kPathBufferSize)) {
@@ -58,8 +74,7 @@ int RunPelreg(int argc, const char* const* argv) {
   }
   // Every key closed and the front destroyed, which writes the store file once more.
   context.CloseRegistry();
-  std::fflush(stdout);
-  return status;
+  return CheckOutput(status);
 }
 
 }  // namespace tool

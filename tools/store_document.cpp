@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "pelok/component.h"
+#include "tools/temp_file.h"
 #include "tools/work_directory.h"
 
 namespace pelok {
@@ -103,11 +104,14 @@ bool StoreDocument::ReadAttrib(const char* name, std::string* text) {
 }
 
 bool StoreDocument::Write(const std::string& path, const std::vector<std::string>& parents,
-                          const std::vector<StoreEntry>& entries) {
+                          const std::vector<StoreEntry>& entries, std::string* reason) {
   // The new document starts on an empty file of its own: path itself is only replaced by the
-  // document's Save, in one step, so that a failure leaves whatever file was there.
-  const std::string empty_file = path + ".pelreg-new";
-  if (document_ == nullptr || !WriteEmptyFile(empty_file)) return false;
+  // document's Save, in one step, so that a failure leaves whatever file was there. That file
+  // is made new under a name nobody can guess, so that nothing planted beside path is written.
+  std::string empty_file;
+  if (document_ == nullptr) return false;
+  if (!CreateTempBeside(path, &empty_file, reason)) return false;
+  TempFileGuard remove(empty_file);
   bool written = document_->Load(empty_file.c_str()) &&
                  document_->AddNode(kXmlNodeProcessingInstruction, kDeclaration) &&
                  document_->AddElem(kDocumentElement, "", 0) && document_->IntoElem();
@@ -119,7 +123,6 @@ bool StoreDocument::Write(const std::string& path, const std::vector<std::string
     document_->EndEdit();
     written = document_->Save(path.c_str()) != 0;
   }
-  RemoveFile(empty_file);
   return written;
 }
 

@@ -37,9 +37,9 @@ class StoreDocument {
   bool Read(const std::string& path, std::vector<StoreEntry>* top, std::string* error);
   // Replaces path by a store file holding entries under their parents' names (parents
   // without values of their own): "processregister", then parents[0], parents[1], ...
-  // On failure path is left as it was.
+  // On failure path is left as it was and *reason says why, where the system told.
   bool Write(const std::string& path, const std::vector<std::string>& parents,
-             const std::vector<StoreEntry>& entries);
+             const std::vector<StoreEntry>& entries, std::string* reason);
 
  private:
   bool ReadChildren(int depth, std::vector<StoreEntry>* children, std::string* error);

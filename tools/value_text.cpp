@@ -82,9 +82,10 @@ int ParseTypeName(const std::string& word) {
   for (char& c : lower) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  if (lower == "text") return value_type::kText;
-  if (lower == "int") return value_type::kUint32;
-  if (lower == "binary") return value_type::kBinary;
+  // The registry's own numbers and reg.exe's names stand for the same three types.
+  if (lower == "text" || lower == "1" || lower == "reg_sz") return value_type::kText;
+  if (lower == "int" || lower == "2" || lower == "reg_dword") return value_type::kUint32;
+  if (lower == "binary" || lower == "3" || lower == "reg_binary") return value_type::kBinary;
   return 0;
 }
 
@@ -146,7 +147,9 @@ std::string OneLine(const std::string& text) {
   std::string line;
   for (char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    if (c == '\n') {
+    if (c == '\\') {
+      line += "\\\\";
+    } else if (c == '\n') {
       line += "\\n";
     } else if (c == '\t') {
       line += "\\t";

@@ -18,7 +18,8 @@ struct ValueData {
 
 // "text", "int" or "binary"; "type<N>" for a type the registry does not know.
 std::string TypeName(int type);
-// The value type of a --type word (text, int, binary; case-insensitive), or 0.
+// The value type of a --type word (case-insensitive): text, int, binary; 1, 2, 3; REG_SZ,
+// REG_DWORD, REG_BINARY. 0 for any other word.
 int ParseTypeName(const std::string& word);
 
 // Text: the text and its terminator. Int: decimal (a leading "-" wraps modulo 2^32) or "0x"
@@ -30,7 +31,8 @@ bool ParseValueText(int type, const std::string& text, ValueData* value, std::st
 // (unsigned, as the store writes it); binary is upper-case hexadecimal.
 std::string FormatValue(int type, const uint8_t* data, size_t size);
 
-// Text shown on one line: control characters become "\n", "\t", "\r" or "\xNN".
+// Text shown on one line, unambiguously: a backslash becomes "\\", control characters "\n",
+// "\t", "\r" or "\xNN".
 std::string OneLine(const std::string& text);
 
 }  // namespace tool

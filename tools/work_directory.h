@@ -15,8 +15,6 @@ std::string AbsoluteName(const std::string& name);
 
 bool IsFile(const std::string& path);
 bool IsDirectory(const std::string& path);
-// Replaces path by an empty file; false when it cannot be written.
-bool WriteEmptyFile(const std::string& path);
 void RemoveFile(const std::string& path);
 
 }  // namespace tool
