@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -12,16 +13,10 @@ namespace pelok {
 namespace {
 
 using test::ProgramRun;
-using test::ReadFileBytes;
-using test::TempDir;
 using test::WriteFileBytes;
 
-class PelregErrorsTest : public ::testing::Test {
+class PelregErrorsTest : public test::PelregTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
-
   // The run failed with status and said exactly line.
   void ExpectFailure(const std::vector<std::string>& args, int status, const std::string& line) {
     const ProgramRun run = Run(args);
@@ -29,14 +24,6 @@ class PelregErrorsTest : public ::testing::Test {
     EXPECT_EQ("pelreg: " + line + "\n", run.err) << args[0];
     EXPECT_EQ("", run.out) << args[0];
   }
-
-  std::string Store() {
-    std::string bytes;
-    ReadFileBytes(dir_.Join("registry.xml"), &bytes);
-    return bytes;
-  }
-
-  TempDir dir_;
 };
 
 TEST_F(PelregErrorsTest, UsageErrorsExitWithTwo) {

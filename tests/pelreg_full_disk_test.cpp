@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,23 +17,12 @@ namespace pelok {
 namespace {
 
 using test::ProgramRun;
-using test::ReadFileBytes;
-using test::TempDir;
 using test::WriteFileBytes;
 
 constexpr rlim_t kLimit = 32 * 1024;
 
-class PelregFullDiskTest : public ::testing::Test {
+class PelregFullDiskTest : public test::PelregTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
-
-  void Ok(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-  }
-
   // Runs pelreg with no file growing past kLimit bytes.
   ProgramRun RunOnFullDisk(const std::vector<std::string>& args) {
     rlimit saved{};
@@ -46,19 +36,6 @@ class PelregFullDiskTest : public ::testing::Test {
     setrlimit(RLIMIT_FSIZE, &saved);
     return run;
   }
-
-  std::string Store() {
-    std::string bytes;
-    EXPECT_TRUE(ReadFileBytes(dir_.Join("registry.xml"), &bytes));
-    return bytes;
-  }
-
-  size_t FileCount() {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_.path()),
-                                             std::filesystem::directory_iterator()));
-  }
-
-  TempDir dir_;
 };
 
 TEST_F(PelregFullDiskTest, AnImportThatDoesNotFitChangesNothing) {

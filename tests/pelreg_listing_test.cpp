@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -12,7 +13,6 @@ namespace pelok {
 namespace {
 
 using test::ProgramRun;
-using test::TempDir;
 
 // A strict JSON reader (RFC 8259) that only says whether text is one JSON value, UTF-8 included.
 class JsonChecker {
@@ -134,25 +134,8 @@ class JsonChecker {
 
 bool IsJson(const std::string& text) { return JsonChecker(text).Valid(); }
 
-class PelregListingTest : public ::testing::Test {
+class PelregListingTest : public test::PelregTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
-
-  void Ok(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    EXPECT_EQ("", run.err) << args[0];
-  }
-
-  std::string Out(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    EXPECT_EQ("", run.err) << args[0];
-    return run.out;
-  }
-
   void SetSample() {
     Ok({"set", "share/app", "port", "8080", "--type", "int"});
     Ok({"set", "share/app", "name", "demo \"x\"\\y"});
@@ -160,8 +143,6 @@ class PelregListingTest : public ::testing::Test {
     Ok({"set", "share/app/net/deep", "on", "1", "--type", "2"});
     Ok({"set", "share/app/log", "level", "low", "--type", "REG_SZ"});
   }
-
-  TempDir dir_;
 };
 
 TEST_F(PelregListingTest, ListShowsValuesThenTheKeysRightBelow) {

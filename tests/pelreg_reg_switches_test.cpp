@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -11,35 +12,8 @@ namespace pelok {
 namespace {
 
 using test::ProgramRun;
-using test::ReadFileBytes;
-using test::TempDir;
 
-class PelregRegSwitchesTest : public ::testing::Test {
- protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
-
-  void Ok(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    EXPECT_EQ("", run.err) << args[0];
-  }
-
-  std::string Out(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    return run.out;
-  }
-
-  std::string Store() {
-    std::string bytes;
-    ReadFileBytes(dir_.Join("registry.xml"), &bytes);
-    return bytes;
-  }
-
-  TempDir dir_;
-};
+class PelregRegSwitchesTest : public test::PelregTest {};
 
 TEST_F(PelregRegSwitchesTest, AddAndQueryAsRegExeTakesThem) {
   Ok({"add", "share/app", "/v", "port", "/t", "REG_DWORD", "/d", "8080", "/f"});

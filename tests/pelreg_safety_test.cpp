@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -14,28 +15,8 @@ namespace {
 
 using test::ProgramRun;
 using test::ReadFileBytes;
-using test::TempDir;
 
-class PelregSafetyTest : public ::testing::Test {
- protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
-
-  void Ok(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    EXPECT_EQ("", run.err) << args[0];
-  }
-
-  std::string Store() {
-    std::string bytes;
-    ReadFileBytes(dir_.Join("registry.xml"), &bytes);
-    return bytes;
-  }
-
-  TempDir dir_;
-};
+class PelregSafetyTest : public test::PelregTest {};
 
 TEST_F(PelregSafetyTest, AKeyWithKeysBelowItGoesOnlyWithForce) {
   Ok({"set", "share/app", "v", "1"});

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -14,9 +15,8 @@ namespace {
 using test::ProgramRun;
 using test::ReadFileBytes;
 using test::ShellQuote;
-using test::TempDir;
 
-class PelregShellFilesTest : public ::testing::Test {
+class PelregShellFilesTest : public test::PelregTest {
  protected:
   // The completions bash offers for the words of a pelreg command line, the last one being
   // completed; pelreg is found on the PATH, as an installed one is.
@@ -33,8 +33,6 @@ class PelregShellFilesTest : public ::testing::Test {
     EXPECT_EQ("", run.err);
     return run.out;
   }
-
-  TempDir dir_;
 };
 
 TEST_F(PelregShellFilesTest, BashCompletesCommandsOptionsSwitchesAndKeys) {

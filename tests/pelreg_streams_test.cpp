@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -15,36 +16,12 @@ namespace {
 
 using test::PelregCommand;
 using test::ProgramRun;
-using test::ReadFileBytes;
 using test::ShellQuote;
-using test::TempDir;
 using test::WriteFileBytes;
 
-class PelregStreamsTest : public ::testing::Test {
+class PelregStreamsTest : public test::PelregTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
   ProgramRun Shell(const std::string& command) { return test::RunShell(command, dir_.path()); }
-
-  void Ok(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    EXPECT_EQ("", run.err) << args[0];
-  }
-
-  std::string File(const std::string& name) {
-    std::string bytes;
-    EXPECT_TRUE(ReadFileBytes(dir_.Join(name), &bytes)) << name;
-    return bytes;
-  }
-
-  size_t FileCount() {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_.path()),
-                                             std::filesystem::directory_iterator()));
-  }
-
-  TempDir dir_;
 };
 
 TEST_F(PelregStreamsTest, ExportToStandardOutputIsImportedFromStandardInput) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -12,29 +13,16 @@ namespace pelok {
 namespace {
 
 using test::ProgramRun;
-using test::TempDir;
 using test::WriteFileBytes;
 
-class PelregTreeTest : public ::testing::Test {
+class PelregTreeTest : public test::PelregTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
-
-  void Ok(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    EXPECT_EQ("", run.err) << args[0];
-  }
-
   void SetSample() {
     Ok({"set", "share/app", "port", "8080", "--type", "int"});
     Ok({"set", "share/app", "name", "demo"});
     Ok({"set", "share/app/net", "mask", "FF00", "--type", "binary"});
     Ok({"set", "user/me", "lang", "en"});
   }
-
-  TempDir dir_;
 };
 
 TEST_F(PelregTreeTest, TreeShowsEveryStoredKeyAndValueIndented) {

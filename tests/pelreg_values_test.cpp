@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -13,35 +14,14 @@ namespace {
 
 using test::Lines;
 using test::ProgramRun;
-using test::ReadFileBytes;
-using test::TempDir;
 
-class PelregValuesTest : public ::testing::Test {
+class PelregValuesTest : public test::PelregTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) {
-    return test::RunPelreg(args, dir_.path());
-  }
-
-  // Runs a command that must succeed silently on standard error.
-  void Ok(const std::vector<std::string>& args) {
-    const ProgramRun run = Run(args);
-    EXPECT_EQ(0, run.status) << args[0] << ": " << run.err;
-    EXPECT_EQ("", run.err) << args[0];
-  }
-
   std::string Get(const std::string& key, const std::string& name) {
     const ProgramRun run = Run({"get", key, name});
     EXPECT_EQ(0, run.status) << run.err;
     return run.out;
   }
-
-  std::string Store(const std::string& name = "registry.xml") {
-    std::string bytes;
-    EXPECT_TRUE(ReadFileBytes(dir_.Join(name), &bytes)) << name;
-    return bytes;
-  }
-
-  TempDir dir_;
 };
 
 TEST_F(PelregValuesTest, ANumberSetInOneProcessIsReadInTheNext) {
