@@ -159,6 +159,7 @@ bool Framework::Open(const std::string& registry_file) {
                     " gave no component factory (361): it is not the factory module");
   }
   registry_file_ = file;
+  ++generation_;
   front_ = static_cast<IRegisterFront*>(
       factory_->CreateInstance(component_id::kRegisterFront, file.c_str()));
   if (front_ == nullptr) {
@@ -172,6 +173,7 @@ bool Framework::Open(const std::string& registry_file) {
 
 void Framework::CloseRegistry() {
   if (front_ == nullptr) return;
+  ++generation_;
   front_->CloseAllKeys();
   front_->Destroy(1);
   front_ = nullptr;

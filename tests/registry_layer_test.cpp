@@ -68,6 +68,10 @@ TEST_F(RegistryLayerTest, ResultsSayWhyThereIsNoValue) {
   EXPECT_EQ(Status::kInvalidArgument, key.SetText("", "x"));
   EXPECT_EQ(Status::kInvalidArgument, key.SetText(std::string("a\0b", 3), "x"));
   EXPECT_EQ(Status::kInvalidArgument, key.SetBinary("nothing", nullptr, 0));
+  // A name enumeration could not give back, and text that a NUL would cut.
+  EXPECT_EQ(Status::kInvalidArgument, key.SetNumber(std::string(300, 'n'), 1));
+  EXPECT_EQ(Status::kInvalidArgument, key.SetText("nul", std::string("a\0b", 3)));
+  EXPECT_EQ(Status::kNotFound, key.GetText("nul").status());
   EXPECT_EQ(Status::kInvalidArgument, registry_->Open("nowhere/app").status());
   EXPECT_EQ(Status::kInvalidArgument, registry_->Open("share").status());
   EXPECT_EQ(Status::kInvalidArgument, registry_->Open("share/app", 4).status());
@@ -179,6 +183,44 @@ TEST_F(RegistryLayerTest, KeysOfOnePathShareTheHandleUntilTheLastCloses) {
   EXPECT_FALSE(moved.is_open());
   // Memory values go with their key.
   EXPECT_EQ(Status::kNotFound, Open("share/app", kind::kMemory).GetNumber("n").status());
+}
+
+TEST_F(RegistryLayerTest, KeysOfAClosedFrameworkFailAndCloseNothing) {
+  Key stored = Open("share/app");
+  Key memory = Open("user/app", kind::kMemory);
+  ASSERT_EQ(Status::kOk, stored.SetNumber("n", 1));
+  framework_.Close();
+  EXPECT_EQ(nullptr, registry_->front());
+  EXPECT_EQ(Status::kFailed, stored.SetNumber("n", 2));
+  EXPECT_EQ(Status::kFailed, memory.GetText("x").status());
+  EXPECT_EQ(Status::kFailed, registry_->Open("share/app").status());
+  EXPECT_EQ(Status::kFailed, registry_->Flush());
+  // A new front is not the old one's either: its handles may have the same numbers.
+  ASSERT_TRUE(framework_.Open());
+  EXPECT_EQ(nullptr, registry_->front());
+  EXPECT_EQ(Status::kFailed, stored.GetNumber("n").status());
+  stored.Close();  // nothing to close, and no use of the old front
+  memory.Close();
+}
+
+TEST_F(RegistryLayerTest, TheStoreFileIsSetOnlyBeforeTheFirstStoredKey) {
+  registry_.reset();
+  framework_.Close();
+  ASSERT_TRUE(framework_.Open());
+  Registry registry(framework_);
+  // A stored key before any store file opens no store...
+  EXPECT_EQ(Status::kFailed, registry.Open("share/early").status());
+  // ...and the store stays so: a store file named now would never be used.
+  EXPECT_EQ(Status::kFailed, registry.SetStoreFile(dir_.Join("late.xml")));
+  EXPECT_EQ("", registry.store_file());
+
+  framework_.Close();
+  ASSERT_TRUE(framework_.Open());
+  Registry second(framework_);
+  ASSERT_EQ(Status::kOk, second.SetStoreFile(dir_.Join("one.xml")));
+  ASSERT_TRUE(second.Open("share/app").ok());
+  EXPECT_EQ(Status::kFailed, second.SetStoreFile(dir_.Join("two.xml")));
+  EXPECT_EQ(dir_.Join("one.xml"), second.store_file());
 }
 
 TEST_F(RegistryLayerTest, HasDoesNotEmptyAMemoryValue) {

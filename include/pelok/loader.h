@@ -59,6 +59,9 @@ class Framework {
   void CloseRegistry();
 
   bool is_open() const { return factory_ != nullptr; }
+  // Counts the fronts this object has handed out: it changes whenever the front goes or a new
+  // one comes, so that whoever keeps handles of a front can tell that they are gone.
+  unsigned generation() const { return generation_; }
   const LoadError& error() const { return error_; }
   // Null while closed.
   IRegisterFront* front() const { return front_; }
@@ -86,6 +89,7 @@ class Framework {
   IComponentFactory* factory_ = nullptr;
   IRegisterFront* front_ = nullptr;
   LoadError error_;
+  unsigned generation_ = 0;
 };
 
 }  // namespace pelok

@@ -11,8 +11,10 @@
 //   app.SetNumber("port", 8080);
 //   registry.Flush();
 //
-// Keys must not outlive their Registry, and a Registry not the front it was given. Nothing
-// throws except std::bad_alloc from the standard containers.
+// Keys must not outlive their Registry. A Registry made from a Framework notices when the
+// framework closes its front (Close, CloseRegistry, a new Open): from then on its keys and it
+// fail every call with kFailed and close nothing. A Registry made from a bare front must not
+// outlive that front. Nothing throws except std::bad_alloc from the standard containers.
 #ifndef PELOK_REGISTRY_H_
 #define PELOK_REGISTRY_H_
 
@@ -162,16 +164,25 @@ class Registry {
                     std::string registry_file = std::string())
       : front_(front), factory_(factory), registry_file_(std::move(registry_file)) {}
   explicit Registry(const Framework& framework)
-      : Registry(framework.front(), framework.factory(), framework.registry_file()) {}
+      : Registry(framework.front(), framework.factory(), framework.registry_file()) {
+    framework_ = &framework;
+    generation_ = framework.generation();
+  }
   Registry(const Registry&) = delete;
   Registry& operator=(const Registry&) = delete;
 
-  IRegisterFront* front() const { return front_; }
-  // The store file of kinds 2 and 3, before the first of those keys is opened. A relative name
-  // is taken against the current directory (the raw interface takes it against the root
-  // directory instead).
+  // The front, or null once the framework it came from has closed it.
+  IRegisterFront* front() const {
+    if (framework_ != nullptr && framework_->generation() != generation_) return nullptr;
+    return front_;
+  }
+  // The store file of kinds 2 and 3, before the first of those keys is opened (kFailed after:
+  // the store it opened stays). A relative name is taken against the current directory (the
+  // raw interface takes it against the root directory instead).
   Status SetStoreFile(const std::string& path) {
-    if (front_ == nullptr || path.empty()) return Status::kInvalidArgument;
+    if (front() == nullptr) return Status::kFailed;
+    if (path.empty()) return Status::kInvalidArgument;
+    if (stored_key_asked_) return Status::kFailed;
     std::string absolute = path;
     if (std::filesystem::path(path).is_relative()) {
       std::error_code error;
@@ -188,7 +199,7 @@ class Registry {
   // "pelok", "share", "user" or "winreg" ("share/app/window"). key_kind: kind::kMemory,
   // kind::kStored or kind::kStored3.
   Result<Key> Open(std::string_view path, int key_kind = kind::kStored) {
-    if (front_ == nullptr) return Status::kFailed;
+    if (front() == nullptr) return Status::kFailed;
     if (key_kind < kind::kMemory || key_kind > kind::kStored3) return Status::kInvalidArgument;
     const size_t slash = path.find('/');
     const uint32_t root = RootCode(path.substr(0, slash));
@@ -196,6 +207,8 @@ class Registry {
     if (root == 0 || sub_key.empty() || sub_key.size() >= static_cast<size_t>(kPathBufferSize)) {
       return Status::kInvalidArgument;
     }
+    // The first stored key opens the store, with or without a store file: it stays as it is.
+    if (key_kind != kind::kMemory) stored_key_asked_ = true;
     uint32_t handle = 0;
     int disposition = 0;
     if (!front_->CreateKey(RootOfKind(root, key_kind), sub_key.c_str(), key_kind, 0, &handle,
@@ -209,7 +222,7 @@ class Registry {
 
   // Writes the store file.
   Status Flush() {
-    if (front_ == nullptr) return Status::kFailed;
+    if (front() == nullptr) return Status::kFailed;
     return front_->Flush() ? Status::kOk : Status::kFailed;
   }
 
@@ -241,7 +254,7 @@ class Registry {
     if (found == open_counts_.end()) return;
     if (--found->second > 0) return;
     open_counts_.erase(found);
-    if (close && front_ != nullptr) front_->CloseKey(handle);
+    if (close && front() != nullptr) front_->CloseKey(handle);
   }
 
   // The direct child elements without a "type" attribute (sub-keys, not values) of the key
@@ -282,6 +295,9 @@ class Registry {
   }
 
   IRegisterFront* front_;
+  const Framework* framework_ = nullptr;
+  unsigned generation_ = 0;
+  bool stored_key_asked_ = false;
   IComponentFactory* factory_;
   std::string registry_file_;
   std::string store_file_;
@@ -303,9 +319,12 @@ inline std::string Key::path() const {
 
 namespace registry_detail {
 
-// Names travel as NUL-terminated text: an empty one, or one with a NUL inside, is refused.
+// Names travel as NUL-terminated text in buffers of kPathBufferSize bytes: an empty one, one
+// with a NUL inside, or one too long for those buffers (which enumeration could not give back)
+// is refused.
 inline bool UsableName(std::string_view name) {
-  return !name.empty() && name.find('\0') == std::string_view::npos;
+  return !name.empty() && name.size() < static_cast<size_t>(kPathBufferSize) &&
+         name.find('\0') == std::string_view::npos;
 }
 
 }  // namespace registry_detail
@@ -313,7 +332,9 @@ inline bool UsableName(std::string_view name) {
 inline Status Key::SetText(std::string_view name, std::string_view text) {
   IRegisterFront* f = front();
   if (f == nullptr) return Status::kFailed;
-  if (!registry_detail::UsableName(name) || text.size() >= 0x7fffffffu) {
+  // Text is stored up to its terminator: a NUL inside would cut it.
+  if (!registry_detail::UsableName(name) || text.size() >= 0x7fffffffu ||
+      text.find('\0') != std::string_view::npos) {
     return Status::kInvalidArgument;
   }
   const std::string n(name);
