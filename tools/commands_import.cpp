@@ -278,7 +278,7 @@ int RunImport(CommandContext& context) {
   // The registry takes a read-only mark off the store file it writes; so does the import, which
   // Windows would otherwise refuse to replace it for.
   if (IsReadOnly(context.store_path())) ClearReadOnly(context.store_path());
-  if (!ReplaceFile(copy, context.store_path(), &error)) {
+  if (!MoveOver(copy, context.store_path(), &error)) {
     return Fail(kExitFailure,
                 "cannot write the store file " + Quoted(context.store_path()) + Because(error));
   }

@@ -59,8 +59,9 @@ class FileWriter {
 };
 
 // Puts the file from in the place of to in one step, replacing the file that stood there, and
-// returns once the change is on the disk. A read-only to is refused on Windows.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* reason);
+// returns once the change is on the disk. A read-only to is refused on Windows. (Not called
+// ReplaceFile: <windows.h> makes that name a macro.)
+bool MoveOver(const std::string& from, const std::string& to, std::string* reason);
 
 // Removes the file at path. A directory or a read-only file stays, as Windows keeps them, on
 // every system; so does anything the system refuses to remove.

@@ -177,7 +177,7 @@ bool FileWriter::Sync(std::string* reason) {
   return false;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* reason) {
+bool MoveOver(const std::string& from, const std::string& to, std::string* reason) {
   const std::string system_from = SystemPath(from);
   const std::string system_to = SystemPath(to);
   if (rename(system_from.c_str(), system_to.c_str()) != 0) {
