@@ -5,6 +5,7 @@
 
 #include "tools/exit_status.h"
 #include "tools/failure_reason.h"
+#include "tools/system_files.h"
 #include "tools/work_directory.h"
 
 namespace pelok {

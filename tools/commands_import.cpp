@@ -8,11 +8,11 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/win32_api.h"
 #include "tools/commands.h"
 #include "tools/exit_status.h"
 #include "tools/failure_reason.h"
 #include "tools/file_bytes.h"
+#include "tools/system_files.h"
 #include "tools/temp_file.h"
 #include "tools/value_text.h"
 #include "tools/work_directory.h"
@@ -277,14 +277,10 @@ int RunImport(CommandContext& context) {
   if (!CopyHoldsPlan(context, copy, plan)) return CannotWriteStore(context, grows);
   // The registry takes a read-only mark off the store file it writes; so does the import, which
   // Windows would otherwise refuse to replace it for.
-  const DWORD attributes = GetFileAttributesA(context.store_path().c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    SetFileAttributesA(context.store_path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  }
-  if (!MoveFileExA(copy.c_str(), context.store_path().c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return Fail(kExitFailure, "cannot write the store file " + Quoted(context.store_path()) +
-                                  Because(SystemReason(GetLastError())));
+  if (IsReadOnly(context.store_path())) ClearReadOnly(context.store_path());
+  if (!MoveOver(copy, context.store_path(), &error)) {
+    return Fail(kExitFailure,
+                "cannot write the store file " + Quoted(context.store_path()) + Because(error));
   }
   remove_copy.Keep();
   return kExitOk;

@@ -4,15 +4,10 @@
 #define PELOK_TOOLS_FAILURE_REASON_H_
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 namespace pelok {
 namespace tool {
-
-// The reason for a last-error code of the system (the Win32 numbering, which the POSIX layer
-// keeps too).
-std::string SystemReason(uint32_t code);
 
 // The reason for an errno value of the C library.
 std::string LibraryReason(int error);

@@ -3,10 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/win32_api.h"
 #include "tools/console.h"
 #include "tools/failure_reason.h"
-#include "tools/work_directory.h"
+#include "tools/system_files.h"
 
 namespace pelok {
 namespace tool {
@@ -54,30 +53,9 @@ bool ReadFileBytes(const std::string& name, std::string* bytes, std::string* rea
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes, std::string* reason) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *reason = SystemReason(GetLastError());
-    return false;
-  }
-  bool written = true;
-  for (size_t done = 0; written && done < bytes.size();) {
-    const size_t left = bytes.size() - done;
-    const DWORD chunk = static_cast<DWORD>(left < (1u << 20) ? left : (1u << 20));
-    DWORD wrote = 0;
-    written = WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
-    if (!written) {
-      const DWORD error = GetLastError();
-      *reason = SystemReason(error == 0 ? 112 : error);
-    }
-    done += chunk;
-  }
-  if (written && !FlushFileBuffers(file)) {
-    *reason = SystemReason(GetLastError());
-    written = false;
-  }
-  CloseHandle(file);
-  return written;
+  FileWriter file;
+  return file.Open(path, reason) && file.Write(bytes.data(), bytes.size(), reason) &&
+         file.Sync(reason);
 }
 
 bool WriteStandardOutput(const std::string& bytes, std::string* reason) {

@@ -6,8 +6,7 @@
 #include <system_error>
 
 #include "pelok/component.h"
-#include "platform/win32_api.h"
-#include "tools/failure_reason.h"
+#include "tools/system_files.h"
 #include "tools/work_directory.h"
 
 namespace pelok {
@@ -23,7 +22,7 @@ std::string RandomDigits() {
     std::seed_seq seed{
         device(), device(), device(),
         static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()),
-        static_cast<unsigned>(GetCurrentProcessId())};
+        static_cast<unsigned>(ProcessId())};
     return std::mt19937_64(seed);
   }();
   static const char kDigits[] = "0123456789abcdef";
@@ -42,18 +41,14 @@ bool CreateWith(std::string (*name)(const std::string&), const std::string& base
                 std::string* reason) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const std::string candidate = name(base);
-    // CREATE_NEW fails on anything already there, a link included, and follows no link.
-    HANDLE file = CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      CloseHandle(file);
-      *temp = candidate;
-      return true;
-    }
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-      *reason = SystemReason(error);
-      return false;
+    switch (CreateNewFile(candidate, reason)) {
+      case NewFile::kCreated:
+        *temp = candidate;
+        return true;
+      case NewFile::kTaken:
+        continue;
+      case NewFile::kFailed:
+        return false;
     }
   }
   *reason = "no free temporary name";

@@ -3,8 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/win32_api.h"
-
 namespace pelok {
 namespace tool {
 
@@ -42,18 +40,6 @@ std::string AbsoluteName(const std::string& name) {
   if (!directory.empty() && directory.back() != kSeparator) directory += kSeparator;
   return directory + name;
 }
-
-bool IsFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
 
 }  // namespace tool
 }  // namespace pelok

@@ -13,10 +13,6 @@ std::string CurrentDirectory();
 // current directory, the system's separator and name.
 std::string AbsoluteName(const std::string& name);
 
-bool IsFile(const std::string& path);
-bool IsDirectory(const std::string& path);
-void RemoveFile(const std::string& path);
-
 }  // namespace tool
 }  // namespace pelok
 

@@ -1,0 +1,22 @@
+# Fails when a file of pelreg includes a header of the source tree other than the public ones
+# (pelok/...) and pelreg's own (tools/...): pelreg stands for every host program, which has
+# include/pelok/ and nothing else. Run as: cmake -DSTAMP=file -P public_headers_only.cmake FILE...
+set(offending)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(index RANGE ${last})
+  set(file "${CMAKE_ARGV${index}}")
+  if(NOT file MATCHES "\\.(h|cpp)$")
+    continue()
+  endif()
+  file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS includes)
+    if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"(pelok|tools)/")
+      list(APPEND offending "${file}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(offending)
+  list(JOIN offending "\n  " shown)
+  message(FATAL_ERROR "pelreg includes private headers:\n  ${shown}")
+endif()
+file(TOUCH "${STAMP}")
