@@ -123,6 +123,17 @@ TEST_F(PelregErrorsTest, AStoreThatCannotBeCreatedIsAFailureOfTheStore) {
                     dir_.Join("no/such/dir/reg.xml") + "': no such directory");
 }
 
+TEST_F(PelregErrorsTest, ControlCharactersInWhatTheUserTypedStayInsideTheOneLine) {
+  ExpectFailure({"get", "share/a\nb", "port"}, 2,
+                "get: key part 'a\\x0Ab' is not a name the store file can hold (a letter, '_' or "
+                "':' first, then letters, digits, '_', ':', '-' or '.')");
+  const ProgramRun escape = Run({"import", "no\x1b[2Jfile.xml"});
+  EXPECT_EQ(3, escape.status);
+  EXPECT_EQ(std::string::npos, escape.err.find('\x1b')) << escape.err;
+  EXPECT_NE(std::string::npos, escape.err.find("no\\x1B[2Jfile.xml'")) << escape.err;
+  EXPECT_EQ(1u, test::Lines(escape.err).size());
+}
+
 TEST_F(PelregErrorsTest, AMissingFrameworkIsAFailureOfTheRegistry) {
   const std::string hint = " (pelreg reads Pelok.ini beside itself, or --registry FILE)";
   ExpectFailure({"--registry", "missing.ini", "tree"}, 3,
@@ -131,8 +142,7 @@ TEST_F(PelregErrorsTest, AMissingFrameworkIsAFailureOfTheRegistry) {
   ASSERT_TRUE(WriteFileBytes(dir_.Join("empty.ini"), "[361]\nDLL=PelFact.dll\n"));
   ExpectFailure({"--registry", "empty.ini", "tree"}, 3,
                 "the DLL registry file '" + dir_.Join("empty.ini") +
-                    "' names no registry module: add 'registry=PelReg.dll' under [Modules]" +
-                    hint);
+                    "' names no registry module: add 'registry=PelReg.dll' under [Modules]" + hint);
   ASSERT_TRUE(WriteFileBytes(dir_.Join("wrong.ini"), "[Modules]\nregistry=NoSuch.dll\n"));
   ExpectFailure({"--registry", "wrong.ini", "tree"}, 3,
                 "cannot load the registry module '" + dir_.Join("NoSuch.dll") +

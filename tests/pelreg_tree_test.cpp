@@ -156,6 +156,17 @@ TEST_F(PelregTreeTest, ExportRefusesAMissingKeyAndTheStoreFileItself) {
   const ProgramRun itself = Run({"export", "share/app", "registry.xml"});
   EXPECT_EQ(2, itself.status);
   EXPECT_EQ("pelreg: export: 'registry.xml' is the store file itself\n", itself.err);
+
+  // Other spellings of the same file would have replaced the whole store by one key.
+  const std::string before = Store();
+  std::filesystem::create_directory(dir_.Join("sub"));
+  for (const std::string& spelling : std::vector<std::string>{
+           "./registry.xml", "sub/../registry.xml", dir_.path() + "/./registry.xml"}) {
+    const ProgramRun other = Run({"export", "share/app", spelling});
+    EXPECT_EQ(2, other.status) << spelling;
+    EXPECT_EQ("pelreg: export: '" + spelling + "' is the store file itself\n", other.err);
+  }
+  EXPECT_EQ(before, Store());
 }
 
 TEST_F(PelregTreeTest, AFailedExportLeavesTheFileThatWasThere) {

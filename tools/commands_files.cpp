@@ -1,6 +1,8 @@
 // tree and export: the store file's hierarchy, read whole through a document component.
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "pelok/component.h"
 #include "tools/commands.h"
@@ -8,6 +10,7 @@
 #include "tools/failure_reason.h"
 #include "tools/file_bytes.h"
 #include "tools/json_text.h"
+#include "tools/system_files.h"
 #include "tools/temp_file.h"
 #include "tools/value_text.h"
 #include "tools/work_directory.h"
@@ -73,19 +76,21 @@ size_t FileBytesOf(const std::vector<StoreEntry>& entries) {
   return bytes;
 }
 
-// The file names the same file as the store, as far as the user's spelling tells.
-bool SameFileName(const std::string& a, const std::string& b) {
-#if defined(_WIN32)
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(a[i])));
-    char y = b[i] == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(b[i])));
-    if (x != y) return false;
-  }
-  return true;
-#else
-  return a == b;
-#endif
+// Whether file is the store under any spelling: the same file where both exist ("./x.xml",
+// "sub/../x.xml", a link), else the same path once "." and ".." are gone (case and the kind
+// of separator aside on Windows).
+bool NamesTheStore(const std::string& file, const std::string& store) {
+  std::error_code error;
+  if (std::filesystem::equivalent(file, store, error) && !error) return true;
+  const auto normal = [](const std::string& path) {
+    std::string text = std::filesystem::path(path).lexically_normal().string();
+    for (char& c : text) {
+      if (c == '\\') c = '/';
+      if (kFileNamesIgnoreCase) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return std::filesystem::path(text).lexically_normal().string();
+  };
+  return normal(file) == normal(store);
 }
 
 }  // namespace
@@ -133,7 +138,7 @@ int RunExport(CommandContext& context) {
   }
   const bool to_output = line.args[1] == "-";
   std::string file = AbsoluteName(line.args[1]);
-  if (!to_output && SameFileName(file, context.store_path())) {
+  if (!to_output && NamesTheStore(file, context.store_path())) {
     return Fail(kExitUsage,
                 line.typed_command + ": " + Quoted(line.args[1]) + " is the store file itself");
   }

@@ -14,10 +14,11 @@ enum ExitStatus {
   kExitFailure = 3,   // the framework, the registry, the store file or another file failed
 };
 
-// Prints "pelreg: <message>" as one line on standard error and returns status.
+// Prints "pelreg: <message>" as one line on standard error (control characters as \xNN)
+// and returns status.
 int Fail(int status, const std::string& message);
 
-// "'text'": how names and paths appear inside messages.
+// "'text'": how names and paths appear inside messages, control characters as \xNN.
 std::string Quoted(const std::string& text);
 
 }  // namespace tool

@@ -70,6 +70,9 @@ void RemoveFile(const std::string& path);
 // The id of this process.
 uint32_t ProcessId();
 
+// Whether the system takes two names that differ only in the case of their letters for one file.
+extern const bool kFileNamesIgnoreCase;
+
 }  // namespace tool
 }  // namespace pelok
 

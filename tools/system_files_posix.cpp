@@ -205,5 +205,7 @@ void RemoveFile(const std::string& path) {
 
 uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
 
+const bool kFileNamesIgnoreCase = false;
+
 }  // namespace tool
 }  // namespace pelok

@@ -139,5 +139,7 @@ void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
 
+const bool kFileNamesIgnoreCase = true;
+
 }  // namespace tool
 }  // namespace pelok
