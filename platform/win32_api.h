@@ -1,7 +1,8 @@
 // The operating-system calls the modules use, under their Win32 names. On Windows these are
 // the real ones; elsewhere they come from our POSIX layer (platform/posix_win32.h), which gives
-// them the meanings the rest of the code relies on. Nothing else includes <windows.h> or POSIX
-// headers for these services.
+// them the meanings the rest of the code relies on. Nothing else of the modules includes
+// <windows.h> or POSIX headers for these services. (pelreg, a host program built on the public
+// headers alone, has a small system layer of its own in tools/system_files*.)
 #ifndef PELOK_PLATFORM_WIN32_API_H_
 #define PELOK_PLATFORM_WIN32_API_H_
 
