@@ -36,14 +36,10 @@ if [ "${PELOK_RELIABILITY:-1}" = 1 ]; then
   bash fuzz/run.sh build/linux-fuzz "${PELOK_FUZZ_SECONDS:-45}"
 
   if [ -d build/linux ]; then
-    echo "== linux: the test suite under valgrind memcheck"
-    # The fault-injection test is left out: it replaces operator new, which valgrind takes over.
-    # The leak report tests leave components alive on purpose (tests/reliability_valgrind.supp).
-    # The model test keeps a smaller budget there: valgrind runs it some 40 times slower.
-    PELOK_MODEL_OPS=1500 PELOK_MODEL_SEEDS=2 \
-      ctest --test-dir build/linux -j2 -T memcheck --output-on-failure \
-        -E '^fault_injection_test$' \
-        --overwrite MemoryCheckCommand=/usr/bin/valgrind \
-        --overwrite "MemoryCheckCommandOptions=--error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect --suppressions=$PWD/tests/reliability_valgrind.supp"
+    echo "== linux-valgrind: the linux build's tests, each under valgrind memcheck"
+    # The same binaries as the linux preset (its build folder), the tests run through valgrind.
+    cmake --preset linux-valgrind >/dev/null
+    cmake --build --preset linux-valgrind
+    ctest --preset linux-valgrind
   fi
 fi

@@ -32,7 +32,8 @@ if(NOT WIN32)
 
   pelok_add_test(fault_injection_test
     SOURCES fault_injection_test.cpp fault_memory.cpp model_store.cpp model_store_file.cpp
-    LIBS pelok_in_process_registry pelok_core)
+    LIBS pelok_in_process_registry pelok_core
+    NO_VALGRIND)
   set_target_properties(fault_injection_test PROPERTIES ENABLE_EXPORTS ON)
   pelok_add_test(fault_scenarios_test SOURCES fault_scenarios_test.cpp
                  LIBS pelok_in_process_registry pelok_core)
