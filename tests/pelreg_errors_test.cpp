@@ -7,6 +7,7 @@
 #include "gtest/gtest.h"
 #include "tests/pelreg_fixture.h"
 #include "tests/pelreg_runner.h"
+#include "tests/support/module_loader.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelok {
@@ -147,6 +148,15 @@ TEST_F(PelregErrorsTest, AMissingFrameworkIsAFailureOfTheRegistry) {
   ExpectFailure({"--registry", "wrong.ini", "tree"}, 3,
                 "cannot load the registry module '" + dir_.Join("NoSuch.dll") +
                     "': no such file (named in '" + dir_.Join("wrong.ini") + "')");
+  // The registry and the factory are there, the document module is not.
+  ASSERT_TRUE(WriteFileBytes(dir_.Join("no_xml.ini"),
+                             "[361]\nDLL=" + test::BinPath("PelFact.dll") +
+                                 "\n[Modules]\nregistry=" + test::BinPath("PelReg.dll") +
+                                 "\nxml=Missing.dll\n"));
+  ExpectFailure({"--registry", "no_xml.ini", "set", "share/app", "port", "1"}, 3,
+                "cannot use the store file '" + dir_.Join("registry.xml") +
+                    "': the factory gave no document component (1); check that '" +
+                    dir_.Join("no_xml.ini") + "' names PelXml.dll under [Modules]");
 }
 
 TEST_F(PelregErrorsTest, HelpGoesToStandardOutputWithStatusZero) {

@@ -44,7 +44,7 @@ bool CommandContext::ReadStoreFile(const std::string& path, const char* what,
   }
   StoreDocument document(host_.CreateDocument());
   if (!document.valid()) {
-    Fail(kExitFailure, "cannot read " + named + ": the factory gave no document component (1)");
+    Fail(kExitFailure, "cannot read " + named + ": " + NoDocumentComponent());
     return false;
   }
   std::string error;
@@ -62,6 +62,15 @@ RegistrySession* CommandContext::Session() {
     Fail(kExitFailure, "cannot read the current directory");
     return nullptr;
   }
+  // Without a document component every stored key fails; say so rather than name the key.
+  {
+    StoreDocument probe(host_.CreateDocument());
+    if (!probe.valid()) {
+      Fail(kExitFailure, "cannot use the store file " + Quoted(store_path_) + ": " +
+                             NoDocumentComponent());
+      return nullptr;
+    }
+  }
   auto session = std::make_unique<RegistrySession>(host_.front(), line_.kind);
   const std::string& store = session_store_.empty() ? line_.store : session_store_;
   if (!session->Begin(store, directory)) {
@@ -70,6 +79,11 @@ RegistrySession* CommandContext::Session() {
   }
   session_ = std::move(session);
   return session_.get();
+}
+
+std::string CommandContext::NoDocumentComponent() const {
+  return "the factory gave no document component (1); check that " +
+         Quoted(host_.registry_file()) + " names PelXml.dll under [Modules]";
 }
 
 void CommandContext::CloseRegistry() {

@@ -43,6 +43,9 @@ class CommandContext {
   void CloseRegistry();
 
  private:
+  // Why there is no document component, and what to do about it.
+  std::string NoDocumentComponent() const;
+
   const CommandLine& line_;
   std::string store_path_;
   std::string session_store_;
