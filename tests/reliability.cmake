@@ -42,6 +42,9 @@ endif()
 # The host's exports from several threads (also under ThreadSanitizer: preset linux-tsan).
 pelok_add_test(threads_host_test SOURCES threads_host_test.cpp)
 pelok_needs_modules(threads_host_test)
+# PelokDllFreeMap against the owner's Destroy, and the DLL registry path against SetDLLRegistry,
+# on the module's host built into the test (also under ThreadSanitizer: preset linux-tsan).
+pelok_add_test(threads_free_map_test SOURCES threads_free_map_test.cpp LIBS pelok_core)
 
 # A writer process killed at random moments, hundreds of times: the store file is always whole.
 pelok_add_test(crash_store_test SOURCES crash_store_test.cpp model_store.cpp model_store_file.cpp
