@@ -37,6 +37,9 @@ if(NOT WIN32)
   pelok_add_test(fault_scenarios_test SOURCES fault_scenarios_test.cpp
                  LIBS pelok_in_process_registry pelok_core)
   set_target_properties(fault_scenarios_test PROPERTIES ENABLE_EXPORTS ON)
+  pelok_add_test(fault_store_lock_test SOURCES fault_store_lock_test.cpp
+                 LIBS pelok_in_process_registry pelok_core)
+  set_target_properties(fault_store_lock_test PROPERTIES ENABLE_EXPORTS ON)
 endif()
 
 # The host's exports from several threads (also under ThreadSanitizer: preset linux-tsan).

@@ -198,6 +198,20 @@ void XmlDocument::AwaitContentOfNewFile(const char* file) {
   }
 }
 
+void XmlDocument::TakeInContentOfNewFile() {
+  if (held_file_.empty() || changed_ || !base_.empty() || awaited_content_) return;
+  try {
+    const std::string file = held_file_;
+    AwaitContentOfNewFile(file.c_str());
+    bool missing = false;
+    if (!FileHoldsBase(file.c_str())) TakeInFileChanges(file.c_str(), false, &missing);
+  } catch (const std::bad_alloc&) {
+    // Left empty.
+  }
+  level_ = document_;
+  child_ = pugi::xml_node();
+}
+
 int XmlDocument::Load(const char* file) {
   if (file == nullptr || file[0] == '\0') return 0;
   // The store loads before every operation: the document it holds is that file's content plus

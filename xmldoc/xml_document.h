@@ -125,6 +125,8 @@ class XmlDocument final : public IXmlDocument {
   void MergeFrom(std::string theirs, const FileStamp& stamp, uint64_t at);
   // Waits (a while, once) for an empty held file to be filled by the process creating it.
   void AwaitContentOfNewFile(const char* file);
+  // The same, then reads what was written, for an empty document never changed.
+  void TakeInContentOfNewFile();
   // Save under the exclusive lock of final_path, the file that file finally names.
   int SaveLocked(const char* file, const std::string& final_path);
 
