@@ -25,6 +25,7 @@
 #include "tests/model_store.h"
 #include "tests/support/pelreg_module.h"
 #include "tests/support/temp_dir.h"
+#include "xmldoc/store_file_lock.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -229,6 +230,14 @@ TEST(CrashStoreTest, AKilledWriterWhoseSavesMergeLosesNothingOfTheOther) {
   std::mt19937 random(20261209);
   Writer partner;
   ASSERT_TRUE(StartWriter(path, "partner", &partner));
+  // Killed however the test ends.
+  struct PartnerGuard {
+    Writer* writer;
+    bool armed = true;
+    ~PartnerGuard() {
+      if (armed) KillWriter(writer);
+    }
+  } guard{&partner};
   ASSERT_TRUE(WaitReady(path, "partner"));
   int last = 0, last_partner = 0, kills = 0;
   for (int round = 0; round < kKills / 2; ++round) {
@@ -240,15 +249,21 @@ TEST(CrashStoreTest, AKilledWriterWhoseSavesMergeLosesNothingOfTheOther) {
     ASSERT_TRUE(KillWriter(&writer)) << "the writer ended before it was killed, round " << round;
     ++kills;
     std::string problem;
+    // Read as the module's documents read it, under the file's lock: Wine replaces a file by
+    // removing the old one first, and a reader without the lock may meet neither.
+    StoreFileLock lock;
+    lock.Acquire(path, false, kLockWaitMilliseconds);
     const int generation = GenerationInFile(path, &problem, "crash");
+    const int partner_generation = GenerationInFile(path, &problem, "partner");
+    lock.Release();
     ASSERT_GE(generation, 0) << "after kill " << kills << ": " << problem;
     ASSERT_GE(generation, last) << "after kill " << kills << ": an older generation came back";
     last = generation;
-    const int partner_generation = GenerationInFile(path, &problem, "partner");
     ASSERT_GE(partner_generation, 0) << "after kill " << kills << ": " << problem;
     ASSERT_GE(partner_generation, last_partner) << "after kill " << kills << ": partner went back";
     last_partner = partner_generation;
   }
+  guard.armed = false;
   ASSERT_TRUE(KillWriter(&partner)) << "the partner ended on its own";
   std::string problem;
   ASSERT_GE(GenerationInFile(path, &problem, "crash"), last) << problem;
