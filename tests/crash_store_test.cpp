@@ -189,8 +189,7 @@ TEST(CrashStoreTest, AKilledWriterLeavesTheOldOrTheNewContent) {
     Writer writer;
     ASSERT_TRUE(StartWriter(path, "crash", &writer));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!FileExistsAt(ReadyFile(path, "crash")) &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (!FileExistsAt(ReadyFile(path, "crash")) && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
@@ -289,8 +288,8 @@ TEST(CrashStoreTest, AKilledWriterWhoseSavesMergeLosesNothingOfTheOther) {
     }
     front->Destroy(1);
   }
-  std::printf("kills survived beside a merging partner: %d (generations %d and %d)\n", kills,
-              last, last_partner);
+  std::printf("kills survived beside a merging partner: %d (generations %d and %d)\n", kills, last,
+              last_partner);
 }
 
 }  // namespace

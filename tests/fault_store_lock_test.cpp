@@ -81,8 +81,9 @@ TEST_F(FaultStoreLockTest, AStoreDeletedWhileHeldIsWrittenAfreshByTheNextChange)
 
 TEST_F(FaultStoreLockTest, AStoreReplacedWhileHeldKeepsTheOtherFilesContent) {
   ASSERT_TRUE(test::WriteFileBytes(
-      path_, "<?xml version=\"1.0\"?><processregister><share><app><other type=\"1\" size=\"6\">"
-             "other</other></app></share></processregister>"));
+      path_,
+      "<?xml version=\"1.0\"?><processregister><share><app><other type=\"1\" size=\"6\">"
+      "other</other></app></share></processregister>"));
   EXPECT_EQ("other", Text("other")) << "the replacement is read at the next operation";
   ASSERT_EQ(1, front_->SetValue(app_, "new", 1, "mine", 5));
   EXPECT_EQ(1, front_->Flush());

@@ -183,8 +183,8 @@ TEST_F(StoreSharingTest, HostsPelregAndReadersAtOnceLoseNothing) {
   // The store exists before the crowd arrives, as a store in use does.
   ASSERT_EQ(0, [&] {
     ChildProcess first;
-    return first.Start(ProgramPath("pelreg"), {"--store", path_, "set", "share/stress", "seed",
-                                               TextFor("seed")})
+    return first.Start(ProgramPath("pelreg"),
+                       {"--store", path_, "set", "share/stress", "seed", TextFor("seed")})
                ? first.Wait()
                : -2;
   }());
@@ -192,8 +192,8 @@ TEST_F(StoreSharingTest, HostsPelregAndReadersAtOnceLoseNothing) {
   std::vector<ChildProcess> readers(kReaders);
   std::vector<ChildProcess> pelregs(kParallelPelregs);
   for (int i = 0; i < kHostWriters; ++i) {
-    ASSERT_TRUE(hosts[i].Start(SelfPath(), {"--host-writer", path_, std::to_string(i),
-                                            std::to_string(kHostValues)}));
+    ASSERT_TRUE(hosts[i].Start(
+        SelfPath(), {"--host-writer", path_, std::to_string(i), std::to_string(kHostValues)}));
   }
   for (int i = 0; i < kReaders; ++i) {
     ASSERT_TRUE(readers[i].Start(SelfPath(), {"--reader", path_, std::to_string(kReaderRounds)}));

@@ -109,8 +109,9 @@ TEST_F(XmlDocumentSharedFileTest, AnUnchangedDocumentNeverRevertsAnotherDocument
 
 TEST_F(XmlDocumentSharedFileTest, AFileReplacedByAnotherDocumentIsMergedNotOverwritten) {
   const std::string other = dir_.Join("other.xml");
-  ASSERT_TRUE(WriteFileBytes(other, "<processregister><app><theirs type=\"1\">t</theirs></app>"
-                                    "</processregister>"));
+  ASSERT_TRUE(WriteFileBytes(other,
+                             "<processregister><app><theirs type=\"1\">t</theirs></app>"
+                             "</processregister>"));
   ASSERT_NE(0, MoveFileExA(other.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING));
   Set(first_, "mine", "m");
   ASSERT_NE(0, first_->Save(path_.c_str()));
@@ -215,9 +216,8 @@ TEST_F(XmlDocumentSharedFileTest, LinksPlantedAtTemporaryNamesAreNeverWrittenThr
   const std::string victim = dir_.Join("victim");
   ASSERT_TRUE(WriteFileBytes(victim, "precious"));
   for (int n = 0; n < 64; ++n) {
-    std::filesystem::create_symlink(
-        victim, dir_.Join("store.xml." + std::to_string(getpid()) + "." + std::to_string(n) +
-                          ".tmp"));
+    std::filesystem::create_symlink(victim, dir_.Join("store.xml." + std::to_string(getpid()) +
+                                                      "." + std::to_string(n) + ".tmp"));
   }
   Set(first_, "a", "saved");
   ASSERT_NE(0, first_->Save(path_.c_str()));

@@ -293,9 +293,8 @@ bool WriteInPlace(const char* path, const ContentSource& source, FileStamp* stam
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   HandleWriter writer(file.get());
-  const bool written = SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
-                       source(&writer) && SetEndOfFile(file.get()) &&
-                       FlushFileBuffers(file.get());
+  const bool written = SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 && source(&writer) &&
+                       SetEndOfFile(file.get()) && FlushFileBuffers(file.get());
   if (written && stamp != nullptr) *stamp = StampHandle(file.get());
   return file.Close() && written;
 }
@@ -332,8 +331,8 @@ bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp
   const std::string temporary = TemporaryName(path);
   // Created new under its own name, never through a link planted there; private until it has
   // the old file's access, so that no reader opens it in between.
-  const DWORD create_flags = (replaces ? FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL) |
-                             FILE_FLAG_OPEN_REPARSE_POINT;
+  const DWORD create_flags =
+      (replaces ? FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_OPEN_REPARSE_POINT;
   ScopedHandle file(CreateFileA(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 CREATE_NEW, create_flags, nullptr));
   if (!file.valid()) return false;

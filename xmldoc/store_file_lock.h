@@ -5,6 +5,9 @@
 // before is taken again on the one there now. Windows: a named mutex of the session, named after
 // the file's final path, since Windows (Wine too) cannot replace a file that some handle holds
 // open, and a lock file beside the store would stay there for good. Neither leaves a file behind.
+// Readers take the lock too, for the moment of their read: on Windows so that no reader holds
+// the file open while a save replaces it, and on Wine because it replaces a file by removing the
+// old one before it moves the new one in, so that a reader without the lock may find neither.
 #ifndef PELOK_XMLDOC_STORE_FILE_LOCK_H_
 #define PELOK_XMLDOC_STORE_FILE_LOCK_H_
 

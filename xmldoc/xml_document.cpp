@@ -5,9 +5,9 @@
 //  - The base. The document keeps the bytes the held file had when the document last matched it
 //    (read it, or wrote it), with their stamp and hash.
 //  - Save takes the file's exclusive lock (xmldoc/store_file_lock.h: LockFileEx, flock, of the
-//    file itself on POSIX; a named mutex on Windows), waiting at most kLockWaitMilliseconds, so that
-//    saves of one file follow each other; the lock is held for the read-merge-write only. Under
-//    it: if the file no longer holds the base, the file is read (theirs) and merged three-way
+//    file itself on POSIX; a named mutex on Windows), waiting at most kLockWaitMilliseconds, so
+//    that saves of one file follow each other; the lock is held for the read-merge-write only.
+//    Under it: if the file no longer holds the base, the file is read (theirs) and merged three-way
 //    into the document (xmldoc/document_merge.h): what only one side changed is taken from that
 //    side, so different values written by different processes all survive; where both changed
 //    one value, this document's is taken, since its write completes later. The result is then
@@ -155,8 +155,7 @@ void XmlDocument::MergeFrom(std::string theirs, const FileStamp& stamp, uint64_t
   } else {
     pugi::xml_document base_document;
     if (!base_.empty() &&
-        base_document.load_buffer(base_.data(), base_.size(), kXmlParseOptions,
-                                  pugi::encoding_utf8)
+        base_document.load_buffer(base_.data(), base_.size(), kXmlParseOptions, pugi::encoding_utf8)
                 .status != pugi::status_ok) {
       throw std::invalid_argument("unparsable base");
     }

@@ -95,7 +95,10 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD /*share*/,
       Fail(ERROR_INVALID_PARAMETER);
       return INVALID_HANDLE_VALUE;
   }
-  const int flags = O_CLOEXEC | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY) |
+  const int flags = O_CLOEXEC |
+                    (read && write ? O_RDWR
+                     : write       ? O_WRONLY
+                                   : O_RDONLY) |
                     ((attributes & FILE_FLAG_OPEN_REPARSE_POINT) ? O_NOFOLLOW : 0);
   // A temporary file is private until its creator gives it the access it is to have.
   const mode_t mode = (attributes & FILE_ATTRIBUTE_TEMPORARY)  ? 0600

@@ -39,10 +39,9 @@ enum Call {
   kCallCount
 };
 
-constexpr const char* kCallNames[kCallCount] = {"open",  "close",     "read",   "write",  "lseek",
-                                                "fsync", "ftruncate", "rename", "unlink", "mkdir",
-                                                "rmdir", "stat",      "fstat",  "chmod",  "access",
-                                                "flock", "fchmod",    "fchown"};
+constexpr const char* kCallNames[kCallCount] = {
+    "open",  "close", "read", "write", "lseek", "fsync",  "ftruncate", "rename", "unlink",
+    "mkdir", "rmdir", "stat", "fstat", "chmod", "access", "flock",     "fchmod", "fchown"};
 
 // The fault of one call. fail_at is written last and read first, so a use never sees the
 // errno of an older fault with the position of a newer one.
