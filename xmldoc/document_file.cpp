@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <random>
 
 #include "platform/file_access.h"
@@ -152,10 +153,14 @@ void DeleteMatching(const std::string& directory, const std::string& pattern, Ke
   WIN32_FIND_DATAA found;
   HANDLE find = FindFirstFileA((directory + pattern).c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    if (keep(std::string(found.cFileName))) DeleteFileA((directory + found.cFileName).c_str());
-  } while (FindNextFileA(find, &found));
+  try {
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      if (keep(std::string(found.cFileName))) DeleteFileA((directory + found.cFileName).c_str());
+    } while (FindNextFileA(find, &found));
+  } catch (const std::bad_alloc&) {
+    // The rest stays for the next open.
+  }
   FindClose(find);
 }
 
@@ -369,7 +374,9 @@ bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp
   return false;
 }
 
-void RemoveLeftoverTemporaries(const std::string& path) {
+namespace {
+
+void RemoveLeftoversOrThrow(const std::string& path) {
   const std::string directory = DirectoryOf(path);
   const std::string name = path.substr(directory.size());
   if (name.empty()) return;
@@ -384,6 +391,16 @@ void RemoveLeftoverTemporaries(const std::string& path) {
   DeleteMatching(directory, numbered + "*.*.tmp", [&numbered](const std::string& found) {
     return IsNumberedTemporary(found, numbered);
   });
+}
+
+}  // namespace
+
+void RemoveLeftoverTemporaries(const std::string& path) {
+  try {
+    RemoveLeftoversOrThrow(path);
+  } catch (const std::bad_alloc&) {
+    // What is left goes at a later open.
+  }
 }
 
 }  // namespace pelok

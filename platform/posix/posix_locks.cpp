@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -34,8 +35,9 @@ struct FindState {
   std::string pattern;
 };
 
-// Fills data with the next entry that matches; false at the end.
-bool NextMatch(FindState* state, WIN32_FIND_DATAA* data) {
+// Fills data with the next entry that matches; false at the end. Throws std::bad_alloc.
+bool NextMatchOrThrow(FindState* state, WIN32_FIND_DATAA* data) {
+  SetLastError(ERROR_SUCCESS);
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(state->dir);
@@ -59,6 +61,17 @@ bool NextMatch(FindState* state, WIN32_FIND_DATAA* data) {
     }
     data->dwFileAttributes = attributes;
     return true;
+  }
+}
+
+// Fills data with the next entry that matches; false at the end, or with the last error
+// ERROR_NOT_ENOUGH_MEMORY when memory ran out.
+bool NextMatch(FindState* state, WIN32_FIND_DATAA* data) {
+  try {
+    return NextMatchOrThrow(state, data);
+  } catch (const std::bad_alloc&) {
+    Fail(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
   }
 }
 
@@ -134,15 +147,18 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
                                                : ERROR_FILENAME_EXCED_RANGE);
     return INVALID_HANDLE_VALUE;
   }
-  const std::string full(path.c_str());
-  const size_t slash = full.find_last_of('/');
-  FindState* state = new (std::nothrow) FindState;
-  if (state == nullptr) {
+  std::unique_ptr<FindState> state;
+  try {
+    state.reset(new FindState);
+    const std::string full(path.c_str());
+    const size_t slash = full.find_last_of('/');
+    state->directory =
+        slash == std::string::npos ? "." : slash == 0 ? "/" : full.substr(0, slash);
+    state->pattern = slash == std::string::npos ? full : full.substr(slash + 1);
+  } catch (const std::bad_alloc&) {
     Fail(ERROR_NOT_ENOUGH_MEMORY);
     return INVALID_HANDLE_VALUE;
   }
-  state->directory = slash == std::string::npos ? "." : slash == 0 ? "/" : full.substr(0, slash);
-  state->pattern = slash == std::string::npos ? full : full.substr(slash + 1);
   state->dir = opendir(state->directory.c_str());
   if (state->dir == nullptr) {
     if (errno == ENOENT) {
@@ -150,16 +166,15 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
     } else {
       FailFromErrno();
     }
-    delete state;
     return INVALID_HANDLE_VALUE;
   }
-  if (!NextMatch(state, data)) {
+  if (!NextMatch(state.get(), data)) {
+    const DWORD error = GetLastError();
     closedir(state->dir);
-    delete state;
-    Fail(ERROR_FILE_NOT_FOUND);
+    Fail(error == ERROR_NOT_ENOUGH_MEMORY ? error : ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  return static_cast<HANDLE>(state);
+  return static_cast<HANDLE>(state.release());
 }
 
 BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
@@ -167,7 +182,10 @@ BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
   if (find == nullptr || find == INVALID_HANDLE_VALUE || data == nullptr) {
     return Fail(ERROR_INVALID_HANDLE);
   }
-  if (!NextMatch(state, data)) return Fail(ERROR_NO_MORE_FILES);
+  if (!NextMatch(state, data)) {
+    return Fail(GetLastError() == ERROR_NOT_ENOUGH_MEMORY ? ERROR_NOT_ENOUGH_MEMORY
+                                                          : ERROR_NO_MORE_FILES);
+  }
   return TRUE;
 }
 
