@@ -74,14 +74,12 @@ class Component : public Interface, public ChildComponentHolder {
   int GetVersion() override { return 1; }
   void Destroy(int force) override {
     if (!host::DllSafe()) return;
-    if (state_.sharedInstance != 0 && force == 0) return;
-    if (state_.alive != 0) {
-      (this->*kDestroyHook)();
-      ReleaseAllChildren();
-      state_.alive = 0;
-    }
-    if (state_.activeCalls != 0) return;
-    DeleteComponent(this, this, GetComponentId());
+    // Under the host lock, which PelokDllFreeMap holds while it destroys: an instance that it
+    // destroys while its owner destroys it too goes once, and the later of the two finds it
+    // gone before it touches it.
+    host::EnterHostLock();
+    if (!host::TakeFreedByMapMark(this)) DestroyLocked(force);
+    host::LeaveHostLock();
   }
   int GetAutoFree() override { return state_.autoFree.load(); }
   void SetAutoFree(int mark) override { state_.autoFree.store(mark); }
@@ -94,6 +92,17 @@ class Component : public Interface, public ChildComponentHolder {
   const ComponentState& state() const { return state_; }
 
  private:
+  void DestroyLocked(int force) {
+    if (state_.sharedInstance != 0 && force == 0) return;
+    if (state_.alive != 0) {
+      (this->*kDestroyHook)();
+      ReleaseAllChildren();
+      state_.alive = 0;
+    }
+    if (state_.activeCalls != 0) return;
+    DeleteComponent(this, this, GetComponentId());
+  }
+
   ComponentState state_;
 };
 

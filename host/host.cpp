@@ -91,7 +91,15 @@ int CopyComponentIds(int* dst, unsigned count) {
 int DllSafe() { return g_dll_safe.load(); }
 void SetDllSafe(int flag) { g_dll_safe = flag; }
 
-const char* DllRegistryPath() { return g_dll_registry_path; }
+const char* DllRegistryPath() {
+  // A copy taken under the lock, one per thread: a SetDLLRegistry on another thread can never
+  // tear the text while a caller reads it.
+  thread_local char copy[kPathBufferSize];
+  EnterHostLock();
+  std::strcpy(copy, g_dll_registry_path);
+  LeaveHostLock();
+  return copy;
+}
 
 void SetDllRegistryPath(const char* path) {
   EnterHostLock();

@@ -24,6 +24,11 @@ IComponent* CreateRecordedComponent(int component_id, int creator_id);
 void UnregisterInstance(IComponent* component, int notify_factory);
 // Destroys every recorded instance whose auto-free mark is set.
 void FreeAutoFreeInstances();
+// Under the host lock, first thing in a Destroy: true when FreeAutoFreeInstances has deleted the
+// instance at this address since it was last recorded, so that a Destroy of it that another
+// thread began meanwhile must not touch it again (the mark is used up). The address is only
+// compared, never followed.
+bool TakeFreedByMapMark(const void* component);
 // Number of recorded instances (read without the lock).
 int LiveInstanceCount();
 
@@ -40,7 +45,8 @@ void DebugPrint(const char* format, ...)
 // 1 while components may be destroyed.
 int DllSafe();
 void SetDllSafe(int flag);
-// The DLL registry path given by SetDLLRegistry ("" by default).
+// The DLL registry path given by SetDLLRegistry ("" by default): a copy read under the host
+// lock, valid on the calling thread until its next call.
 const char* DllRegistryPath();
 void SetDllRegistryPath(const char* path);
 // The factory module handle given by SetFactoryHandle, or null.

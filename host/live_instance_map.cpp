@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <iterator>
 #include <map>
+#include <set>
 
 #include "framework/pelok_ptr.h"
 #include "host/host.h"
@@ -19,6 +20,14 @@ using LiveInstanceMap = std::map<IComponent*, LiveInstanceRecord>;
 // the report must still see it, whatever order the runtime tears statics down in.
 LiveInstanceMap* g_live_instances = nullptr;
 std::atomic<int> g_live_count{0};
+// Instances that FreeAutoFreeInstances deleted, until their address is recorded again or a
+// Destroy that was under way on another thread finds the mark.
+std::set<const void*>* g_freed_by_map = nullptr;
+
+std::set<const void*>& FreedByMap() {
+  if (g_freed_by_map == nullptr) g_freed_by_map = new std::set<const void*>;
+  return *g_freed_by_map;
+}
 
 LiveInstanceMap& Map() {
   if (g_live_instances == nullptr) g_live_instances = new LiveInstanceMap;
@@ -54,6 +63,7 @@ IComponent* CreateRecordedComponent(int component_id, int creator_id) {
   }
   EnterHostLock();
   try {
+    if (g_freed_by_map != nullptr) g_freed_by_map->erase(component);
     Map()[component] = LiveInstanceRecord{component_id, creator, component};
   } catch (...) {
     // The instance works unrecorded; it cannot be reported or auto-freed.
@@ -87,9 +97,21 @@ void FreeAutoFreeInstances() {
     if (key->GetAutoFree() != 0) key->Destroy(0);
     // Destroy may have erased this entry (and only this one): then start over.
     const auto again = map.find(key);
+    if (again == map.end()) {
+      try {
+        FreedByMap().insert(key);
+      } catch (...) {
+        // Out of memory: a Destroy racing this one is not caught.
+      }
+    }
     it = again != map.end() ? std::next(again) : map.begin();
   }
   LeaveHostLock();
+}
+
+bool TakeFreedByMapMark(const void* component) {
+  if (g_freed_by_map == nullptr) return false;
+  return g_freed_by_map->erase(component) != 0;
 }
 
 int LiveInstanceCount() { return g_live_count.load(); }
@@ -114,6 +136,8 @@ void ReportLeaks() {
 void FreeLiveInstanceMap() {
   delete g_live_instances;
   g_live_instances = nullptr;
+  delete g_freed_by_map;
+  g_freed_by_map = nullptr;
   g_live_count = 0;
 }
 

@@ -1,7 +1,8 @@
 // Fault injection for tests: the POSIX layer routes its file system calls through one table, and
 // a test can make any of them fail at will to see how the code above copes. The routed calls are
 // named by their POSIX names: "open", "close", "read", "write", "lseek", "fsync", "ftruncate",
-// "rename", "unlink", "mkdir", "rmdir", "stat", "fstat", "chmod", "access".
+// "rename", "unlink", "mkdir", "rmdir", "stat", "fstat", "chmod", "access", "flock", "fchmod",
+// "fchown".
 //
 // On Windows the real Win32 API is used and nothing is routed: every function here reports that
 // it is unsupported (false or -1) and changes nothing.

@@ -35,6 +35,11 @@ typedef void (*FARPROC)();
 #define FILE_ATTRIBUTE_READONLY 0x00000001u
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
+// On POSIX a file created with this attribute is private to its owner (mode 0600).
+#define FILE_ATTRIBUTE_TEMPORARY 0x00000100u
+// On POSIX: the last part of the path is never followed when it is a symbolic link (O_NOFOLLOW);
+// opening one fails.
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000u
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
@@ -53,6 +58,12 @@ typedef void (*FARPROC)();
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #define MOVEFILE_WRITE_THROUGH 0x00000008u
 
+#define LOCKFILE_FAIL_IMMEDIATELY 0x00000001u
+#define LOCKFILE_EXCLUSIVE_LOCK 0x00000002u
+
+#define FILE_NAME_NORMALIZED 0x0u
+#define VOLUME_NAME_DOS 0x0u
+
 #define ERROR_SUCCESS 0u
 #define NO_ERROR 0u
 #define ERROR_FILE_NOT_FOUND 2u
@@ -61,10 +72,14 @@ typedef void (*FARPROC)();
 #define ERROR_ACCESS_DENIED 5u
 #define ERROR_INVALID_HANDLE 6u
 #define ERROR_NOT_ENOUGH_MEMORY 8u
+#define ERROR_INVALID_DATA 13u
 #define ERROR_NOT_SAME_DEVICE 17u
+#define ERROR_NO_MORE_FILES 18u
 #define ERROR_WRITE_FAULT 29u
 #define ERROR_READ_FAULT 30u
 #define ERROR_GEN_FAILURE 31u
+#define ERROR_SHARING_VIOLATION 32u
+#define ERROR_LOCK_VIOLATION 33u
 #define ERROR_NOT_SUPPORTED 50u
 #define ERROR_FILE_EXISTS 80u
 #define ERROR_INVALID_PARAMETER 87u
@@ -119,6 +134,28 @@ struct BY_HANDLE_FILE_INFORMATION {
 
 struct SECURITY_ATTRIBUTES;
 
+// Only its presence matters here: locks always cover the whole file.
+struct OVERLAPPED {
+  uintptr_t Internal;
+  uintptr_t InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+};
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  char cFileName[MAX_PATH];
+  char cAlternateFileName[14];
+};
+
 // Critical sections: recursive mutexes.
 void InitializeCriticalSection(CRITICAL_SECTION* section);
 void DeleteCriticalSection(CRITICAL_SECTION* section);
@@ -169,6 +206,26 @@ BOOL RemoveDirectoryA(const char* path);
 BOOL MoveFileExA(const char* path, const char* new_path, DWORD flags);
 DWORD GetLastError();
 void SetLastError(DWORD error);
+// Shortens or lengthens the file to the handle's position (ftruncate).
+BOOL SetEndOfFile(HANDLE file);
+// The path of the open file with every symbolic link resolved (/proc/self/fd); as on Windows the
+// length without the terminator, or the size needed (with it) when buf is too small, 0 on failure.
+DWORD GetFinalPathNameByHandleA(HANDLE file, char* buf, DWORD size, DWORD flags);
+
+// Locks: flock of the whole file, shared or exclusive, held by the open file (not by the process
+// or the thread), released when the handle closes. The range arguments are ignored. Another
+// holder makes a LOCKFILE_FAIL_IMMEDIATELY request fail with ERROR_LOCK_VIOLATION; a file system
+// without locks fails with ERROR_NOT_SUPPORTED.
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD low, DWORD high,
+                OVERLAPPED* overlapped);
+BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD low, DWORD high, OVERLAPPED* overlapped);
+
+// Directory listing: the pattern's last part may hold "*" and "?" (fnmatch, "." and ".." never
+// match); cFileName is the name alone and dwFileAttributes as GetFileAttributesA says (symbolic
+// links not followed).
+HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
+BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
+BOOL FindClose(HANDLE find);
 
 // Time and process.
 void GetLocalTime(SYSTEMTIME* time);

@@ -68,6 +68,11 @@ int XmlRegisterStore::SetValue(const char* key_path, const char* name, int type,
     return 0;
   }
   if (type == value_type::kBinary && size > kMaxBinarySize) return 0;
+  // An unknown type has no text to store: refused before the document is touched, so that no
+  // element is left that no reader could read back.
+  if (type != value_type::kText && type != value_type::kUint32 && type != value_type::kBinary) {
+    return 0;
+  }
   if (!WalkToKey(key_path)) return 0;
   // The value's text is made before the element is touched, so that running out of memory
   // leaves the value as it was instead of a new size over the old text.
@@ -98,8 +103,7 @@ int XmlRegisterStore::SetValue(const char* key_path, const char* name, int type,
       break;
     }
     default:
-      // An unknown type: the element and its attributes are written, the text is not.
-      break;
+      return 0;
   }
   const int result = WriteValue(name, type, size, text);
   if (block != nullptr) FreeBlock(block);

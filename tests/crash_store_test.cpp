@@ -3,7 +3,12 @@
 // hundreds of times. After every kill the store file must load and hold exactly one whole
 // generation, never older than the last one seen.
 //
-// The test program is its own writer: run with --writer FILE it writes until it is killed.
+// A second writer process on another key of the same file runs beside it all the while, so that
+// the killed writer's saves are merges: after every kill both keys hold one whole generation,
+// neither older than seen before; and the temporary files of the killed saves are gone once the
+// store is opened again.
+//
+// The test program is its own writer: run with --writer FILE [KEY] it writes until it is killed.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -20,6 +25,7 @@
 #include "tests/model_store.h"
 #include "tests/support/pelreg_module.h"
 #include "tests/support/temp_dir.h"
+#include "xmldoc/store_file_lock.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -46,8 +52,12 @@ std::string ValueText(int generation, int index) {
          std::string(150 + index * 7, static_cast<char>('a' + index));
 }
 
+std::string ReadyFile(const std::string& path, const std::string& key) {
+  return path + "." + key + ".ready";
+}
+
 // The writer: generation after generation, each flushed, until killed.
-int RunWriter(const std::string& path) {
+int RunWriter(const std::string& path, const std::string& key_name) {
   PelRegModule module;
   if (!module.complete()) return 3;
   module.SetDLLRegistry(BinPath("Pelok.ini").c_str());
@@ -56,7 +66,7 @@ int RunWriter(const std::string& path) {
   if (front == nullptr || !front->SetStoreFile(path.c_str())) return 4;
   uint32_t key = 0;
   int disposition = 0;
-  if (!front->CreateKey(kShareStored, "crash", 2, 0, &key, &disposition)) return 5;
+  if (!front->CreateKey(kShareStored, key_name.c_str(), 2, 0, &key, &disposition)) return 5;
   int generation = 0;
   front->QueryIntValue(key, "generation", &generation);
   bool ready = false;
@@ -70,7 +80,7 @@ int RunWriter(const std::string& path) {
     front->SetValue(key, "generation", 2, &generation, 4);
     if (!front->Flush()) return 6;
     if (!ready) {
-      ready = WriteFileBytes(path + ".ready", "1");
+      ready = WriteFileBytes(ReadyFile(path, key_name), "1");
     }
   }
 }
@@ -80,10 +90,10 @@ struct Writer {
   PROCESS_INFORMATION process{};
 };
 
-bool StartWriter(const std::string& path, Writer* writer) {
+bool StartWriter(const std::string& path, const std::string& key, Writer* writer) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = std::string("\"") + self + "\" --writer \"" + path + "\"";
+  std::string command = std::string("\"") + self + "\" --writer \"" + path + "\" " + key;
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -104,14 +114,14 @@ struct Writer {
   pid_t pid = -1;
 };
 
-bool StartWriter(const std::string& path, Writer* writer) {
+bool StartWriter(const std::string& path, const std::string& key, Writer* writer) {
   char self[4096];
   const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
   if (length <= 0) return false;
   self[length] = 0;
   writer->pid = fork();
   if (writer->pid == 0) {
-    execl(self, self, "--writer", path.c_str(), static_cast<char*>(nullptr));
+    execl(self, self, "--writer", path.c_str(), key.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   return writer->pid > 0;
@@ -128,15 +138,16 @@ bool KillWriter(Writer* writer) {
 }
 #endif
 
-// The generation the store file holds whole, or -1 with *problem set.
-int GenerationInFile(const std::string& path, std::string* problem) {
+// The generation the store file holds whole under share/KEY, or -1 with *problem set.
+int GenerationInFile(const std::string& path, std::string* problem,
+                     const std::string& key_name = "crash") {
   model::Element document;
   if (!model::ReadStoreFile(path, &document, problem)) return -1;
   const model::Element* key = nullptr;
   for (const auto& root : document.children) {
     if (root.name != "share") continue;
     for (const auto& child : root.children) {
-      if (child.name == "crash") key = &child;
+      if (child.name == key_name) key = &child;
     }
   }
   if (key == nullptr) return 0;
@@ -174,11 +185,11 @@ TEST(CrashStoreTest, AKilledWriterLeavesTheOldOrTheNewContent) {
   std::mt19937 random(20261208);
   int last = 0, kills = 0, advanced = 0;
   for (int round = 0; round < kKills; ++round) {
-    std::filesystem::remove(path + ".ready");
+    std::filesystem::remove(ReadyFile(path, "crash"));
     Writer writer;
-    ASSERT_TRUE(StartWriter(path, &writer));
+    ASSERT_TRUE(StartWriter(path, "crash", &writer));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!FileExistsAt(path + ".ready") && std::chrono::steady_clock::now() < deadline) {
+    while (!FileExistsAt(ReadyFile(path, "crash")) && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
@@ -203,13 +214,91 @@ TEST(CrashStoreTest, AKilledWriterLeavesTheOldOrTheNewContent) {
               advanced, last);
 }
 
+bool WaitReady(const std::string& path, const std::string& key) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!FileExistsAt(ReadyFile(path, key))) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+TEST(CrashStoreTest, AKilledWriterWhoseSavesMergeLosesNothingOfTheOther) {
+  TempDir dir;
+  const std::string path = dir.Join("registry.xml");
+  std::mt19937 random(20261209);
+  Writer partner;
+  ASSERT_TRUE(StartWriter(path, "partner", &partner));
+  // Killed however the test ends.
+  struct PartnerGuard {
+    Writer* writer;
+    bool armed = true;
+    ~PartnerGuard() {
+      if (armed) KillWriter(writer);
+    }
+  } guard{&partner};
+  ASSERT_TRUE(WaitReady(path, "partner"));
+  int last = 0, last_partner = 0, kills = 0;
+  for (int round = 0; round < kKills / 2; ++round) {
+    std::filesystem::remove(ReadyFile(path, "crash"));
+    Writer writer;
+    ASSERT_TRUE(StartWriter(path, "crash", &writer));
+    ASSERT_TRUE(WaitReady(path, "crash")) << "round " << round;
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+    ASSERT_TRUE(KillWriter(&writer)) << "the writer ended before it was killed, round " << round;
+    ++kills;
+    std::string problem;
+    // Read as the module's documents read it, under the file's lock: Wine replaces a file by
+    // removing the old one first, and a reader without the lock may meet neither.
+    StoreFileLock lock;
+    lock.Acquire(path, false, kLockWaitMilliseconds);
+    const int generation = GenerationInFile(path, &problem, "crash");
+    const int partner_generation = GenerationInFile(path, &problem, "partner");
+    lock.Release();
+    ASSERT_GE(generation, 0) << "after kill " << kills << ": " << problem;
+    ASSERT_GE(generation, last) << "after kill " << kills << ": an older generation came back";
+    last = generation;
+    ASSERT_GE(partner_generation, 0) << "after kill " << kills << ": " << problem;
+    ASSERT_GE(partner_generation, last_partner) << "after kill " << kills << ": partner went back";
+    last_partner = partner_generation;
+  }
+  guard.armed = false;
+  ASSERT_TRUE(KillWriter(&partner)) << "the partner ended on its own";
+  std::string problem;
+  ASSERT_GE(GenerationInFile(path, &problem, "crash"), last) << problem;
+  ASSERT_GE(GenerationInFile(path, &problem, "partner"), last_partner) << problem;
+  EXPECT_GT(last_partner, 0) << "the partner saved while the other was killed";
+
+  // Opening the store again removes the temporary files the killed saves left.
+  {
+    PelRegModule module;
+    ASSERT_TRUE(module.complete());
+    module.SetDLLRegistry(BinPath("Pelok.ini").c_str());
+    auto* front =
+        static_cast<IRegisterFront*>(module.CreateComponent(component_id::kRegisterFront, 0));
+    ASSERT_NE(nullptr, front);
+    ASSERT_NE(0, front->SetStoreFile(path.c_str()));
+    uint32_t key = 0;
+    int disposition = 0;
+    ASSERT_NE(0, front->CreateKey(kShareStored, "crash", 2, 0, &key, &disposition));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_FALSE(name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
+          << name << " is left after the store was opened again";
+    }
+    front->Destroy(1);
+  }
+  std::printf("kills survived beside a merging partner: %d (generations %d and %d)\n", kills, last,
+              last_partner);
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace pelok
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--writer") == 0) {
-    return pelok::test::RunWriter(argv[2]);
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--writer") == 0) {
+    return pelok::test::RunWriter(argv[2], argc == 4 ? argv[3] : "crash");
   }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -189,6 +189,8 @@ int StoreModel::CreateKeyPath(const std::string& key_path) {
 int StoreModel::SetValue(const std::string& key_path, const char* name, int type, const void* data,
                          unsigned size) {
   if (name == nullptr || data == nullptr || size == 0) return 0;
+  // An unknown type changes nothing.
+  if (type != 1 && type != 2 && type != 3) return 0;
   Element* key = Walk(key_path);
   if (key == nullptr) return 0;
   int child = FindChild(*key, name);

@@ -38,15 +38,30 @@ if(NOT WIN32)
   pelok_add_test(fault_scenarios_test SOURCES fault_scenarios_test.cpp
                  LIBS pelok_in_process_registry pelok_core)
   set_target_properties(fault_scenarios_test PROPERTIES ENABLE_EXPORTS ON)
+  pelok_add_test(fault_store_lock_test SOURCES fault_store_lock_test.cpp
+                 LIBS pelok_in_process_registry pelok_core)
+  set_target_properties(fault_store_lock_test PROPERTIES ENABLE_EXPORTS ON)
 endif()
 
 # The host's exports from several threads (also under ThreadSanitizer: preset linux-tsan).
 pelok_add_test(threads_host_test SOURCES threads_host_test.cpp)
 pelok_needs_modules(threads_host_test)
+# PelokDllFreeMap against the owner's Destroy, and the DLL registry path against SetDLLRegistry,
+# on the module's host built into the test (also under ThreadSanitizer: preset linux-tsan).
+pelok_add_test(threads_free_map_test SOURCES threads_free_map_test.cpp LIBS pelok_core)
 
 # A writer process killed at random moments, hundreds of times: the store file is always whole.
-pelok_add_test(crash_store_test SOURCES crash_store_test.cpp model_store.cpp model_store_file.cpp
-               LIBS pelok_pugixml NO_MAIN)
+# Beside it a second writer whose saves merge; the test reads under the file's lock, as the
+# module's documents do.
+if(WIN32)
+  set(pelok_crash_lock_source ${PROJECT_SOURCE_DIR}/xmldoc/store_file_lock_windows.cpp)
+else()
+  set(pelok_crash_lock_source ${PROJECT_SOURCE_DIR}/xmldoc/store_file_lock_posix.cpp)
+endif()
+pelok_add_test(crash_store_test
+  SOURCES crash_store_test.cpp model_store.cpp model_store_file.cpp ${pelok_crash_lock_source}
+          ${PROJECT_SOURCE_DIR}/xmldoc/document_file.cpp ${PROJECT_SOURCE_DIR}/xmldoc/content_hash.cpp
+  LIBS pelok_pugixml pelok_platform NO_MAIN)
 pelok_needs_modules(crash_store_test)
 
 # Trace settings naming a file that cannot be opened.

@@ -23,3 +23,10 @@ foreach(name
     endif()
   endforeach()
 endforeach()
+
+# One store file written by host programs holding it, parallel pelreg commands and readers, all
+# at once: nothing lost, nothing half seen.
+pelok_add_test(store_sharing_test
+  SOURCES store_sharing_test.cpp model_store.cpp model_store_file.cpp pelreg_runner.cpp
+  LIBS pelok_pugixml NO_MAIN)
+add_dependencies(store_sharing_test pelreg PelReg PelFact PelXml)

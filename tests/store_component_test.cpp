@@ -110,18 +110,24 @@ TEST_F(StoreComponentTest, SettingAValueAgainReplacesItInPlace) {
   EXPECT_STREQ("text", app.child("v").text().get());
 }
 
-TEST_F(StoreComponentTest, UnknownTypeWritesTheAttributesButNoText) {
+TEST_F(StoreComponentTest, UnknownTypeLeavesTheDocumentAsItWas) {
   ASSERT_EQ(1, Open());
   ASSERT_EQ(1, store_->CreateKeyPath("share/app"));
+  ASSERT_EQ(1, store_->SetValue("share/app", "kept", 1, "old", 4));
   const uint32_t data = 9;
-  EXPECT_EQ(0, store_->SetValue("share/app", "odd", 7, &data, 4));
+  for (int type : {0, 4, 7, 9, -1}) {
+    EXPECT_EQ(0, store_->SetValue("share/app", "odd", type, &data, 4)) << type;
+    EXPECT_EQ(0, store_->SetValue("share/app", "kept", type, &data, 4)) << type;
+  }
+  EXPECT_EQ(0, store_->HasValue("share/app", "odd")) << "no element for a value never stored";
   ASSERT_EQ(1, store_->Save());
   pugi::xml_document document;
   ASSERT_TRUE(Parse(&document));
-  const pugi::xml_node odd = document.document_element().child("share").child("app").child("odd");
-  EXPECT_STREQ("7", odd.attribute("type").value());
-  EXPECT_STREQ("4", odd.attribute("size").value());
-  EXPECT_STREQ("", odd.text().get());
+  const pugi::xml_node app = document.document_element().child("share").child("app");
+  EXPECT_TRUE(app.child("odd").empty());
+  EXPECT_STREQ("1", app.child("kept").attribute("type").value());
+  EXPECT_STREQ("4", app.child("kept").attribute("size").value());
+  EXPECT_STREQ("old", app.child("kept").text().get());
 }
 
 TEST_F(StoreComponentTest, ValueAndSubKeyShareOneNameSpace) {

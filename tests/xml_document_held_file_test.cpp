@@ -1,5 +1,6 @@
 // Load of the file that the document holds (the last one loaded or saved) keeps the document,
-// with the edits made since, and does not read the disk; Load of another file reads that file.
+// with the edits made since, and brings in what was saved to the file meanwhile; Load of another
+// file reads that file.
 #include <string>
 
 #include "gtest/gtest.h"
@@ -33,13 +34,26 @@ TEST_F(XmlDocumentHeldFileTest, LoadOfTheHeldFileKeepsUnsavedEditsAndResetsThePo
   EXPECT_FALSE(WalkTo(reader, path_, {"unsaved"})) << "the edit is not in the file yet";
 }
 
-TEST_F(XmlDocumentHeldFileTest, LoadOfTheHeldFileDoesNotReadTheDisk) {
+TEST_F(XmlDocumentHeldFileTest, LoadOfTheHeldFileBringsInWhatWasSavedMeanwhile) {
   ASSERT_TRUE(WriteFileBytes(path_, "<processregister><other/></processregister>"));
-  ASSERT_TRUE(WalkTo(document_, path_, {"unsaved"}));
-  EXPECT_FALSE(WalkTo(document_, path_, {"other"}));
+  EXPECT_TRUE(WalkTo(document_, path_, {"unsaved"})) << "the document's own edit stays";
+  EXPECT_TRUE(WalkTo(document_, path_, {"other"})) << "the file's change joins it";
 
+  // A file that does not parse at that moment changes nothing in the document.
   ASSERT_TRUE(WriteFileBytes(path_, "not xml"));
-  ASSERT_TRUE(WalkTo(document_, path_, {"unsaved"}));
+  EXPECT_TRUE(WalkTo(document_, path_, {"unsaved"}));
+  EXPECT_TRUE(WalkTo(document_, path_, {"other"}));
+  EXPECT_EQ(0, document_->Save(path_.c_str())) << "a file that does not parse is not overwritten";
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(path_, &bytes));
+  EXPECT_EQ("not xml", bytes);
+}
+
+TEST_F(XmlDocumentHeldFileTest, AnUnchangedDocumentBecomesTheFileAsItIsNow) {
+  ASSERT_NE(0, document_->Save(path_.c_str()));
+  ASSERT_TRUE(WriteFileBytes(path_, "<processregister><other/></processregister>"));
+  EXPECT_TRUE(WalkTo(document_, path_, {"other"}));
+  EXPECT_FALSE(WalkTo(document_, path_, {"unsaved"})) << "removed by the file's writer";
 }
 
 TEST_F(XmlDocumentHeldFileTest, LoadOfAnotherFileReadsIt) {

@@ -6,5 +6,18 @@ foreach(behaviour module navigation buffer file_format text_round_trip element_n
   add_dependencies(xml_document_${behaviour}_test PelXml)
 endforeach()
 
+# Several documents of one file; the test holds the file's lock itself, as another process would.
+if(WIN32)
+  set(pelok_lock_source ${PROJECT_SOURCE_DIR}/xmldoc/store_file_lock_windows.cpp)
+else()
+  set(pelok_lock_source ${PROJECT_SOURCE_DIR}/xmldoc/store_file_lock_posix.cpp)
+endif()
+pelok_add_test(xml_document_shared_file_test
+  SOURCES xml_document_shared_file_test.cpp ${pelok_lock_source}
+          ${PROJECT_SOURCE_DIR}/xmldoc/document_file.cpp
+          ${PROJECT_SOURCE_DIR}/xmldoc/content_hash.cpp
+  LIBS pelok_pugixml pelok_platform)
+add_dependencies(xml_document_shared_file_test PelXml)
+
 # The module exports its three entry points and nothing else.
 pelok_check_module_interface(PelXml)

@@ -1,9 +1,13 @@
 #include "xmldoc/document_file.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <random>
 
+#include "platform/file_access.h"
 #include "platform/win32_api.h"
 
 namespace pelok {
@@ -58,22 +62,106 @@ FileStamp StampHandle(HANDLE file) {
   return stamp;
 }
 
-// Numbers the temporary files of this process, so that two documents saving at once never
-// share one.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// How long a move over the old file is tried again while another process holds that file open
+// for a moment: Windows refuses to replace an open file, and a reader's stamp takes
+// microseconds. POSIX replaces open files; a refused rename there is final.
+#if defined(_WIN32)
+constexpr DWORD kMoveRetryMilliseconds = 2000;
+#else
+constexpr DWORD kMoveRetryMilliseconds = 0;
+#endif
+
+constexpr char kTemporaryMark[] = ".pelxml-";
+constexpr char kTemporaryEnd[] = ".tmp";
+constexpr char kShortTemporaryStart[] = "~pelxml-";
+
+// Mixed into every temporary name, so that two saves of one process never share a name even if
+// the system's random source repeated itself.
 std::atomic<unsigned long> save_count{0};
+
+uint64_t Mix(uint64_t value) {
+  value ^= value >> 33;
+  value *= 0xff51afd7ed558ccdULL;
+  value ^= value >> 33;
+  value *= 0xc4ceb9fe1a85ec53ULL;
+  value ^= value >> 33;
+  return value;
+}
+
+// 64 bits nobody else can predict: the system's random source, with the time, the process and
+// a count mixed in where that source is missing.
+uint64_t UnpredictableNumber() {
+  uint64_t value = Mix(SystemTimeNow() ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 40) ^
+                       (static_cast<uint64_t>(++save_count) << 20));
+  try {
+    std::random_device source;
+    value ^= (static_cast<uint64_t>(source()) << 32) ^ source();
+  } catch (...) {
+    // The mixed time, process and count alone.
+  }
+  return value;
+}
+
+// Whether path needs the short temporary names: its own with a suffix would pass the limit.
+bool NeedsShortNames(const std::string& path) {
+  return path.size() + std::strlen(kTemporaryMark) + 16 + std::strlen(kTemporaryEnd) >= MAX_PATH;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? "" : path.substr(0, separator + 1);
+}
 
 // The temporary file beside path: the path with a suffix of this save, or, where that would not
 // fit the system's path limit (a store file path may take all of it), a short name in the same
 // directory, so that the move over the old file stays within one directory.
-std::string TemporaryName(const char* path) {
-  char suffix[48];
-  std::snprintf(suffix, sizeof(suffix), ".%lu.%lu.tmp",
-                static_cast<unsigned long>(GetCurrentProcessId()), ++save_count);
-  const std::string file(path);
-  if (file.size() + std::strlen(suffix) < MAX_PATH) return file + suffix;
-  const size_t separator = file.find_last_of("\\/");
-  const std::string directory = separator == std::string::npos ? "" : file.substr(0, separator + 1);
-  return directory + "~pelxml" + suffix;
+std::string TemporaryName(const std::string& path) {
+  char random[24];
+  std::snprintf(random, sizeof(random), "%016llx",
+                static_cast<unsigned long long>(UnpredictableNumber()));
+  if (!NeedsShortNames(path)) return path + kTemporaryMark + random + kTemporaryEnd;
+  return DirectoryOf(path) + kShortTemporaryStart + random + kTemporaryEnd;
+}
+
+// Whether name (in the directory) is "<prefix>N.M.tmp" with decimal N and M: the temporary
+// names of earlier versions, which open-existing left behind just the same.
+bool IsNumberedTemporary(const std::string& name, const std::string& prefix) {
+  if (name.compare(0, prefix.size(), prefix) != 0) return false;
+  const std::string rest = name.substr(prefix.size());
+  int dots = 0;
+  size_t digits = 0;
+  const size_t end = rest.size() >= 4 ? rest.size() - 4 : 0;
+  if (rest.size() < 4 || rest.compare(end, 4, ".tmp") != 0) return false;
+  for (size_t i = 0; i < end; ++i) {
+    if (rest[i] == '.') {
+      if (digits == 0) return false;
+      ++dots;
+      digits = 0;
+    } else if (std::isdigit(static_cast<unsigned char>(rest[i]))) {
+      ++digits;
+    } else {
+      return false;
+    }
+  }
+  return dots == 1 && digits > 0;
+}
+
+// Deletes every plain file of directory whose name matches pattern and that keep accepts.
+template <class Keep>
+void DeleteMatching(const std::string& directory, const std::string& pattern, Keep keep) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((directory + pattern).c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  try {
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      if (keep(std::string(found.cFileName))) DeleteFileA((directory + found.cFileName).c_str());
+    } while (FindNextFileA(find, &found));
+  } catch (const std::bad_alloc&) {
+    // The rest stays for the next open.
+  }
+  FindClose(find);
 }
 
 bool WriteAll(HANDLE file, const char* bytes, size_t size) {
@@ -181,23 +269,93 @@ bool HashFile(const char* path, ContentHash* hash, FileStamp* stamp) {
   return true;
 }
 
+std::string FinalPath(const char* path) {
+  ScopedHandle file(
+      CreateFileA(path, 0, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return path;
+  char final_path[MAX_PATH + 8];
+  const DWORD length = GetFinalPathNameByHandleA(file.get(), final_path, sizeof(final_path),
+                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= sizeof(final_path)) return path;
+  std::string resolved(final_path, length);
+  // Windows gives the long form; the short one is what every other call takes.
+  if (resolved.compare(0, 8, "\\\\?\\UNC\\") == 0) {
+    resolved = "\\\\" + resolved.substr(8);
+  } else if (resolved.compare(0, 4, "\\\\?\\") == 0) {
+    resolved = resolved.substr(4);
+  }
+  if (resolved.size() >= MAX_PATH) return path;
+  return resolved;
+}
+
+namespace {
+
+// Writes the content over the old file itself, keeping the file (its links, its owner): only
+// once the whole content has been written to a temporary file, so that what can fail for want
+// of room has failed before.
+bool WriteInPlace(const char* path, const ContentSource& source, FileStamp* stamp) {
+  ScopedHandle file(CreateFileA(path, GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  HandleWriter writer(file.get());
+  const bool written = SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 && source(&writer) &&
+                       SetEndOfFile(file.get()) && FlushFileBuffers(file.get());
+  if (written && stamp != nullptr) *stamp = StampHandle(file.get());
+  return file.Close() && written;
+}
+
+bool MoveOver(const std::string& temporary, const char* path) {
+  const uint64_t deadline = SystemTimeNow() + uint64_t{kMoveRetryMilliseconds} * 10000;
+  for (;;) {
+    if (MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+        SystemTimeNow() >= deadline) {
+      return false;
+    }
+    Sleep(1);
+  }
+}
+
+}  // namespace
+
 bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp* stamp) {
   if (stamp != nullptr) *stamp = FileStamp();
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
+  ScopedHandle original(CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  BY_HANDLE_FILE_INFORMATION info = {};
+  const bool replaces = original.valid() && GetFileInformationByHandle(original.get(), &info);
   const std::string temporary = TemporaryName(path);
-  ScopedHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Created new under its own name, never through a link planted there; private until it has
+  // the old file's access, so that no reader opens it in between.
+  const DWORD create_flags =
+      (replaces ? FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_OPEN_REPARSE_POINT;
+  ScopedHandle file(CreateFileA(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, create_flags, nullptr));
   if (!file.valid()) return false;
+  const bool same_access = !replaces || PelokCopyFileAccess(original.get(), file.get());
   HandleWriter writer(file.get());
   bool written = source(&writer) && FlushFileBuffers(file.get());
+  if (written && replaces && (info.nNumberOfLinks > 1 || !same_access)) {
+    original.Close();
+    written = WriteInPlace(path, source, stamp);
+    file.Close();
+    DeleteFileA(temporary.c_str());
+    return written;
+  }
   const FileStamp ours = written ? StampHandle(file.get()) : FileStamp();
   written = file.Close() && written;
-  if (written && MoveFileExA(temporary.c_str(), path,
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+  // Windows cannot replace a file that is open, this process's handle included.
+  original.Close();
+  if (written && MoveOver(temporary, path)) {
     // The file now at the path is the one written only if it still has the stamp it had when it
     // was written (the write time some systems set on closing would show as a difference).
     if (stamp != nullptr) {
@@ -206,11 +364,43 @@ bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp
     }
     return true;
   }
+  const DWORD error = GetLastError();
   DeleteFileA(temporary.c_str());
   // Windows cannot replace a file that another handle holds open without sharing deletion, and
   // a caller that creates its file exclusively may still hold that empty file open while the
   // first document is written into it. An empty file has nothing to lose: it is filled in place.
-  return written && WriteIntoEmptyFile(path, source);
+  if (written && WriteIntoEmptyFile(path, source)) return true;
+  SetLastError(error);
+  return false;
+}
+
+namespace {
+
+void RemoveLeftoversOrThrow(const std::string& path) {
+  const std::string directory = DirectoryOf(path);
+  const std::string name = path.substr(directory.size());
+  if (name.empty()) return;
+  if (NeedsShortNames(path)) {
+    DeleteMatching(directory, std::string(kShortTemporaryStart) + "*" + kTemporaryEnd,
+                   [](const std::string&) { return true; });
+  } else {
+    DeleteMatching(directory, name + kTemporaryMark + "*" + kTemporaryEnd,
+                   [](const std::string&) { return true; });
+  }
+  const std::string numbered = name + ".";
+  DeleteMatching(directory, numbered + "*.*.tmp", [&numbered](const std::string& found) {
+    return IsNumberedTemporary(found, numbered);
+  });
+}
+
+}  // namespace
+
+void RemoveLeftoverTemporaries(const std::string& path) {
+  try {
+    RemoveLeftoversOrThrow(path);
+  } catch (const std::bad_alloc&) {
+    // What is left goes at a later open.
+  }
 }
 
 }  // namespace pelok

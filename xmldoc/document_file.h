@@ -59,13 +59,27 @@ class ContentWriter {
 // could not be written.
 using ContentSource = std::function<bool(ContentWriter* writer)>;
 
-// Makes what source gives the content of the file at path in one step: a temporary file beside
-// it is written, flushed to the disk and moved over the old file, so that a crash at any moment
-// leaves the old content or the new. False, with the file unchanged, when the file is
-// read-only or a directory, or when any step fails (the temporary file is removed then).
-// *stamp (may be null) receives the stamp of the file written when it is certain, else an
-// invalid one.
+// The file that path finally names: where path is a symbolic link (or a chain of them), the file
+// it leads to, so that a save writes the link's target and the link stays; path itself when it
+// names no existing file.
+std::string FinalPath(const char* path);
+
+// Makes what source gives the content of the file at path (a final path) in one step: a
+// temporary file beside it, created exclusively under a name nobody can guess, is given the
+// old file's access (mode, owner and group on POSIX; attributes on Windows), written, flushed
+// to the disk and moved over the old file, so that a crash at any moment leaves the old content
+// or the new. A file with more than one hard link, or whose owner this process cannot give
+// the temporary file, is written in place instead (after the temporary file has taken the
+// whole content, so that a full disk fails before the file is touched), which keeps its links
+// and owner. False, with the file unchanged, when the file is read-only or a directory, or when
+// any step before the move fails (the temporary file is removed then). *stamp (may be null)
+// receives the stamp of the file written when it is certain, else an invalid one.
 bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp* stamp = nullptr);
+
+// Removes the temporary files that saves of the file at path (a final path) killed before they
+// ended have left beside it. Only to be called while holding the file's exclusive lock, under
+// which no save is under way.
+void RemoveLeftoverTemporaries(const std::string& path);
 
 }  // namespace pelok
 

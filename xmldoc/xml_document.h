@@ -5,11 +5,11 @@
 // ResetPos and IntoElem). Without a current child the level's element is the current element, so
 // that after IntoElem the element entered can still be read, changed and removed.
 //
-// The document remembers the file it holds (the last one loaded or saved): Load of that file
-// keeps the document as it is, with the edits made since, and reads nothing. Save of that file
-// while nothing has changed since it was loaded or saved writes nothing when the file certainly
-// still holds what the document holds: it has the stamp it had then, and either that stamp was
-// settled by then or its content is the same (xmldoc/document_file.h).
+// The document remembers the file it holds (the last one loaded or saved) and the content that
+// file had then (the base). Load of that file keeps the document with the edits made since, and
+// brings in what other processes have saved to the file meanwhile; Save of it merges the same
+// way under the file's lock before it writes, and writes nothing while the document is unchanged
+// since it was last read or written. xmldoc/xml_document.cpp tells how.
 #ifndef PELOK_XMLDOC_XML_DOCUMENT_H_
 #define PELOK_XMLDOC_XML_DOCUMENT_H_
 
@@ -112,10 +112,23 @@ class XmlDocument final : public IXmlDocument {
   bool ReadDocument(const char* file);
   // Something that GetChildNameByIndex counts has changed.
   void Edited() { ++edits_; }
-  // Whether the held file, the document unchanged since it matched it, still holds its content.
-  bool HeldFileUnchanged(const char* file);
-  // The document now matches file, whose content had the stamp and hash given.
-  void Matched(const FileStamp& stamp, const ContentHash& hash, uint64_t at);
+  // Whether the held file still holds the base: the same stamp, and where that stamp alone
+  // cannot tell, the same content.
+  bool FileHoldsBase(const char* file);
+  // The base is now bytes, the content of file with the stamp given, known at the time given.
+  void Matched(std::string bytes, const FileStamp& stamp, uint64_t at);
+  // Brings what another process saved to the held file since the base into the document, when
+  // the file can be read and parsed; false when it cannot (the document stays as it is).
+  // *missing is set when there is no file. locked: the caller holds the exclusive lock.
+  bool TakeInFileChanges(const char* file, bool locked, bool* missing);
+  // Merges theirs, the held file's content now, into the document; the base becomes theirs.
+  void MergeFrom(std::string theirs, const FileStamp& stamp, uint64_t at);
+  // Waits (a while, once) for an empty held file to be filled by the process creating it.
+  void AwaitContentOfNewFile(const char* file);
+  // The same, then reads what was written, for an empty document never changed.
+  void TakeInContentOfNewFile();
+  // Save under the exclusive lock of final_path, the file that file finally names.
+  int SaveLocked(const char* file, const std::string& final_path);
 
   pugi::xml_document document_;
   pugi::xml_node level_;
@@ -131,13 +144,17 @@ class XmlDocument final : public IXmlDocument {
   bool refuse_every_save_ = false;
 
   // The held file as it was when the document last matched it (loaded from it or saved to it):
-  // its stamp, the hash of its content, and the system time at which they were known.
+  // its content (the base of a merge), its stamp, the hash of its content, and the system time
+  // at which they were known.
+  std::string base_;
   FileStamp held_stamp_;
   ContentHash held_hash_;
   uint64_t held_matched_at_ = 0;
   // Set by every call that may change the tree (also one that fails); cleared when the
   // document matches its file again.
   bool changed_ = false;
+  // Set once an empty held file has been waited for.
+  bool awaited_content_ = false;
 
   // GetChildNameByIndex resumes from its last answer when asked for a later index at the same
   // level and nothing was edited since, so that enumerating 1..N is linear.

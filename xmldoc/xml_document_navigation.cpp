@@ -34,6 +34,9 @@ int XmlDocument::ResetPos() {
 }
 
 int XmlDocument::FindElem(const char* name) {
+  // Looking into a document read from an empty file that it never changed: the file is one that
+  // another process has just created and is about to fill.
+  if (level_ == document_ && !document_.first_child()) TakeInContentOfNewFile();
   pugi::xml_node found;
   if (name == nullptr) {
     found = child_ ? NextElement(child_) : FirstElement(level_);

@@ -95,8 +95,15 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD /*share*/,
       Fail(ERROR_INVALID_PARAMETER);
       return INVALID_HANDLE_VALUE;
   }
-  const int flags = O_CLOEXEC | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY);
-  const mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+  const int flags = O_CLOEXEC |
+                    (read && write ? O_RDWR
+                     : write       ? O_WRONLY
+                                   : O_RDONLY) |
+                    ((attributes & FILE_FLAG_OPEN_REPARSE_POINT) ? O_NOFOLLOW : 0);
+  // A temporary file is private until its creator gives it the access it is to have.
+  const mode_t mode = (attributes & FILE_ATTRIBUTE_TEMPORARY)  ? 0600
+                      : (attributes & FILE_ATTRIBUTE_READONLY) ? 0444
+                                                               : 0666;
 
   // Creating exclusively first tells a new file from an existing one, which decides the last
   // error and whether the file is truncated. A file deleted between the two opens is created

@@ -1,6 +1,7 @@
 #include "platform/posix/posix_syscalls.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -32,12 +33,15 @@ enum Call {
   kFstat,
   kChmod,
   kAccess,
+  kFlock,
+  kFchmod,
+  kFchown,
   kCallCount
 };
 
-constexpr const char* kCallNames[kCallCount] = {"open",  "close",     "read",   "write",  "lseek",
-                                                "fsync", "ftruncate", "rename", "unlink", "mkdir",
-                                                "rmdir", "stat",      "fstat",  "chmod",  "access"};
+constexpr const char* kCallNames[kCallCount] = {
+    "open",  "close", "read", "write", "lseek", "fsync",  "ftruncate", "rename", "unlink",
+    "mkdir", "rmdir", "stat", "fstat", "chmod", "access", "flock",     "fchmod", "fchown"};
 
 // The fault of one call. fail_at is written last and read first, so a use never sees the
 // errno of an older fault with the position of a newer one.
@@ -66,6 +70,9 @@ const SyscallTable kSystemCalls = {
     [](int fd, struct stat* info) { return ::fstat(fd, info); },
     [](const char* path, mode_t mode) { return ::chmod(path, mode); },
     [](const char* path, int mode) { return ::access(path, mode); },
+    [](int fd, int operation) { return ::flock(fd, operation); },
+    [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+    [](int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); },
 };
 
 SyscallTable g_table = kSystemCalls;
@@ -127,6 +134,12 @@ int SysChmod(const char* path, mode_t mode) {
 }
 int SysAccess(const char* path, int mode) {
   return Fails(kAccess) ? -1 : g_table.access(path, mode);
+}
+
+int SysFlock(int fd, int operation) { return Fails(kFlock) ? -1 : g_table.flock(fd, operation); }
+int SysFchmod(int fd, mode_t mode) { return Fails(kFchmod) ? -1 : g_table.fchmod(fd, mode); }
+int SysFchown(int fd, uid_t owner, gid_t group) {
+  return Fails(kFchown) ? -1 : g_table.fchown(fd, owner, group);
 }
 
 }  // namespace posix

@@ -26,6 +26,9 @@ struct SyscallTable {
   int (*fstat)(int fd, struct stat* info);
   int (*chmod)(const char* path, mode_t mode);
   int (*access)(const char* path, int mode);
+  int (*flock)(int fd, int operation);
+  int (*fchmod)(int fd, mode_t mode);
+  int (*fchown)(int fd, uid_t owner, gid_t group);
 };
 
 // The table in use. A test may replace entries (a short write, a slow read); Restore in
@@ -49,6 +52,9 @@ int SysStat(const char* path, struct stat* info);
 int SysFstat(int fd, struct stat* info);
 int SysChmod(const char* path, mode_t mode);
 int SysAccess(const char* path, int mode);
+int SysFlock(int fd, int operation);
+int SysFchmod(int fd, mode_t mode);
+int SysFchown(int fd, uid_t owner, gid_t group);
 
 }  // namespace posix
 }  // namespace pelok
