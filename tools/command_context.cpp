@@ -162,5 +162,13 @@ int LookUpValue(const StoreEntry& key_entry, const KeyName& key, const std::stri
   return kExitOk;
 }
 
+int ReadStoreAndKey(CommandContext& context, const KeyName& key, std::vector<StoreEntry>* entries,
+                    const StoreEntry** found) {
+  if (!context.OpenFramework()) return kExitFailure;
+  bool exists = false;
+  if (!context.ReadStore(entries, &exists)) return kExitFailure;
+  return LookUpKey(context, *entries, exists, key, found);
+}
+
 }  // namespace tool
 }  // namespace pelok

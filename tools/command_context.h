@@ -71,6 +71,10 @@ int CannotOpenKey(const CommandContext& context, const KeyName& key);
 // returns kExitNotFound.
 int LookUpKey(const CommandContext& context, const std::vector<StoreEntry>& entries, bool exists,
               const KeyName& key, const StoreEntry** found);
+// What most commands do first: opens the framework, reads the store file into *entries and
+// looks the key up in it. kExitOk with *found set; otherwise the status, its line printed.
+int ReadStoreAndKey(CommandContext& context, const KeyName& key, std::vector<StoreEntry>* entries,
+                    const StoreEntry** found);
 // The same for a value of an existing key.
 int LookUpValue(const StoreEntry& key_entry, const KeyName& key, const std::string& name,
                 const StoreEntry** found);

@@ -64,13 +64,10 @@ int RunDelete(CommandContext& context) {
   KeyName key;
   std::string name;
   if (!ParseKeyAndName(line, &key, line.args.size() == 1 ? nullptr : &name)) return kExitUsage;
-  if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> entries;
-  bool exists = false;
-  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
   const StoreEntry* key_entry = nullptr;
   const StoreEntry* value_entry = nullptr;
-  if (int status = LookUpKey(context, entries, exists, key, &key_entry)) return status;
+  if (int status = ReadStoreAndKey(context, key, &entries, &key_entry)) return status;
   std::vector<std::string> names;
   if (line.all_values) {
     for (const StoreEntry& child : key_entry->children) {
@@ -100,6 +97,7 @@ int RunDelete(CommandContext& context) {
   }
   if (has_parent) return session->Flush() ? kExitOk : CannotWriteStore(context, 0);
   context.CloseRegistry();
+  bool exists = false;
   if (!context.ReadStore(&entries, &exists)) return kExitFailure;
   size_t value_in_path = 0;
   return FindKeyEntry(entries, key.parts, &value_in_path) == nullptr ? kExitOk

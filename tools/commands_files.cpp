@@ -142,12 +142,9 @@ int RunExport(CommandContext& context) {
     return Fail(kExitUsage,
                 line.typed_command + ": " + Quoted(line.args[1]) + " is the store file itself");
   }
-  if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> entries;
-  bool exists = false;
-  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
   const StoreEntry* key_entry = nullptr;
-  if (int status = LookUpKey(context, entries, exists, key, &key_entry)) return status;
+  if (int status = ReadStoreAndKey(context, key, &entries, &key_entry)) return status;
   // Standard output gets the bytes of a file written as any export file is.
   TempFileGuard output_file;
   if (to_output) {

@@ -113,12 +113,9 @@ int RunList(CommandContext& context) {
   if (!CheckArgumentCount(line, 1, 1, {"KEY"}, &error)) return Fail(kExitUsage, error);
   KeyName key;
   if (!ParseKeyAndName(line, &key, nullptr)) return kExitUsage;
-  if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> entries;
-  bool exists = false;
-  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
   const StoreEntry* key_entry = nullptr;
-  if (int status = LookUpKey(context, entries, exists, key, &key_entry)) return status;
+  if (int status = ReadStoreAndKey(context, key, &entries, &key_entry)) return status;
   if (context.Session() == nullptr) return kExitFailure;
   Listing listing(context);
   // Records that end with a zero byte keep their data exactly, line ends included.

@@ -84,13 +84,10 @@ int RunGet(CommandContext& context) {
   KeyName key;
   std::string name;
   if (!ParseKeyAndName(line, &key, &name)) return kExitUsage;
-  if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> entries;
-  bool exists = false;
-  if (!context.ReadStore(&entries, &exists)) return kExitFailure;
   const StoreEntry* key_entry = nullptr;
   const StoreEntry* value_entry = nullptr;
-  if (int status = LookUpKey(context, entries, exists, key, &key_entry)) return status;
+  if (int status = ReadStoreAndKey(context, key, &entries, &key_entry)) return status;
   if (int status = LookUpValue(*key_entry, key, name, &value_entry)) return status;
   if (context.Session() == nullptr) return kExitFailure;
   const uint32_t handle = context.Session()->OpenKey(key);
