@@ -7,9 +7,8 @@
 
 int main(int argc, char** argv) {
   pelok::Framework framework;
-  if (!framework.Open(argc > 1 ? argv[1] : "")) {
+  if (!framework.Open(argc > 1 ? argv[1] : ""))
     return std::fprintf(stderr, "%s\n", framework.error().message.c_str()), 1;
-  }
   pelok::Registry registry(framework);
   registry.SetStoreFile("settings.xml");  // in the current directory
   pelok::Key app = registry.Open("share/settings_example").value();
