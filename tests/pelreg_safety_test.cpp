@@ -1,6 +1,12 @@
 // What keeps an administrator from losing data by accident, and what tells them why something
 // failed: a key tree goes only with --force, a failure of the system names its reason, and the
 // version and type names are the ones documented.
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,6 +23,27 @@ using test::ProgramRun;
 using test::ReadFileBytes;
 
 class PelregSafetyTest : public test::PelregTest {};
+
+#if !defined(_WIN32)
+// Another process holds the store's lock for longer than a save waits: pelreg gives up after a
+// bounded time, says the store was busy, and the store is as it was.
+TEST_F(PelregSafetyTest, AStoreHeldLockedByAnotherProcessIsReportedBusyAndLeftAsItWas) {
+  Ok({"set", "share/app", "a", "1"});
+  const std::string before = Store();
+  const int held = open(dir_.Join("registry.xml").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(0, flock(held, LOCK_EX));
+  const ProgramRun run = Run({"set", "share/app", "b", "2"});
+  close(held);
+  EXPECT_EQ(3, run.status);
+  EXPECT_EQ("pelreg: cannot write the store file '" + dir_.Join("registry.xml") +
+                "': the store was busy (another process held its lock), or it is no store file a "
+                "save can merge with; try again\n",
+            run.err);
+  EXPECT_EQ(before, Store());
+  EXPECT_EQ(1, Run({"get", "share/app", "b"}).status);
+}
+#endif
 
 TEST_F(PelregSafetyTest, AKeyWithKeysBelowItGoesOnlyWithForce) {
   Ok({"set", "share/app", "v", "1"});

@@ -121,17 +121,30 @@ bool ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& key,
   return true;
 }
 
+namespace {
+
+// Why the store could not be written, found by trying; a store that could be written as far as
+// trying tells was busy: a save waits a few seconds at most for the lock that another process
+// holds while it writes, or the file no longer is a store file that a save could merge with.
+std::string WhyStoreNotWritable(const std::string& path, size_t extra) {
+  const std::string reason = WhyNotWritable(path, StoreFileSize(path) + extra);
+  if (!reason.empty()) return Because(reason);
+  return ": the store was busy (another process held its lock), or it is no store file a save "
+         "can merge with; try again";
+}
+
+}  // namespace
+
 int CannotWriteStore(const CommandContext& context, size_t extra) {
   const std::string& path = context.store_path();
-  return Fail(kExitFailure, "cannot write the store file " + Quoted(path) +
-                                Because(WhyNotWritable(path, StoreFileSize(path) + extra)));
+  return Fail(kExitFailure,
+              "cannot write the store file " + Quoted(path) + WhyStoreNotWritable(path, extra));
 }
 
 int CannotOpenKey(const CommandContext& context, const KeyName& key) {
   const std::string& path = context.store_path();
   return Fail(kExitFailure, "cannot open the key " + Quoted(key.path) + " in the store file " +
-                                Quoted(path) +
-                                Because(WhyNotWritable(path, StoreFileSize(path) + 256)));
+                                Quoted(path) + WhyStoreNotWritable(path, 256));
 }
 
 int LookUpKey(const CommandContext& context, const std::vector<StoreEntry>& entries, bool exists,
