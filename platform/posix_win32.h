@@ -15,6 +15,7 @@
 typedef int BOOL;
 typedef uint32_t DWORD;
 typedef uint16_t WORD;
+typedef uint8_t BYTE;
 typedef int32_t LONG;
 typedef void* HANDLE;
 typedef void* HMODULE;
@@ -226,6 +227,10 @@ BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD low, DWORD high, OVERLAPPED
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
 BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
 BOOL FindClose(HANDLE find);
+
+// Text: names on POSIX are UTF-8, whose bytes never stand for two-byte characters of a code
+// page, so no byte is a lead byte.
+BOOL IsDBCSLeadByte(BYTE c);
 
 // Time and process.
 void GetLocalTime(SYSTEMTIME* time);

@@ -8,7 +8,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 packages=(g++ cmake ninja-build libgtest-dev googletest libgmock-dev libbenchmark-dev
           libpugixml-dev libsqlite3-dev g++-mingw-w64-i686-posix clang valgrind
-          dpkg-dev help2man wine wine32:i386)
+          dpkg-dev help2man libxml2-utils wine wine32:i386)
 
 missing=()
 for p in "${packages[@]}"; do

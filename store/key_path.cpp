@@ -27,24 +27,4 @@ KeyPathStep NextKeyPathPart(const char* key_path, size_t* cursor, char (&part)[k
   return KeyPathStep::kPart;
 }
 
-namespace {
-
-bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-bool IsNameStart(unsigned char c) { return IsAsciiLetter(c) || c == '_' || c == ':' || c > 127; }
-
-bool IsNameChar(unsigned char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
-}  // namespace
-
-int IsStorableName(const char* name) {
-  if (name == nullptr || !IsNameStart(static_cast<unsigned char>(name[0]))) return 0;
-  for (const char* c = name + 1; *c != 0; ++c) {
-    if (!IsNameChar(static_cast<unsigned char>(*c))) return 0;
-  }
-  return 1;
-}
-
 }  // namespace pelok

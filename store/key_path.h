@@ -21,10 +21,6 @@ enum class KeyPathStep {
 // empty key path has no parts at all (it names the document element).
 KeyPathStep NextKeyPathPart(const char* key_path, size_t* cursor, char (&part)[kPathBufferSize]);
 
-// 1 when name can be written as an element name that the store file loads again: a letter,
-// "_", ":" or a byte above 127 first, then also digits, "-" and ".". Everything else (blanks,
-// "/", markup characters, a leading digit) would leave a file that no longer loads.
-int IsStorableName(const char* name);
 
 }  // namespace pelok
 

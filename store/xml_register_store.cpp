@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "store/key_path.h"
+#include "store/store_limits.h"
 #include "util/value_encoding.h"
 
 namespace pelok {
@@ -17,11 +18,6 @@ constexpr char kRegisterElement[] = "processregister";
 constexpr char kTypeAttribute[] = "type";
 constexpr char kSizeAttribute[] = "size";
 constexpr int kNumberSize = 4;
-// The hexadecimal text of a binary value (2 x size + 1 bytes) must fit the int sizes of the
-// encoder and the document.
-constexpr unsigned kMaxBinarySize = (INT_MAX - 1) / 2;
-
-int ClampToInt(unsigned value) { return value > INT_MAX ? INT_MAX : static_cast<int>(value); }
 
 }  // namespace
 
@@ -54,7 +50,7 @@ int XmlRegisterStore::WalkToKey(const char* key_path) {
       case KeyPathStep::kTooLong:
         return 0;
       case KeyPathStep::kPart:
-        if (!document_->FindElem(part) || !document_->IntoElem()) return 0;
+        if (!document_->FindElem(part) || IsValueElement() || !document_->IntoElem()) return 0;
         break;
     }
   }
@@ -67,7 +63,9 @@ int XmlRegisterStore::SetValue(const char* key_path, const char* name, int type,
       size == 0) {
     return 0;
   }
-  if (type == value_type::kBinary && size > kMaxBinarySize) return 0;
+  // A name longer than the buffers names come back in would hide every value after it from
+  // enumeration; a size beyond the limit could not be read back.
+  if (std::strlen(name) > kMaxValueNameLength || size > kMaxStoredValueSize) return 0;
   // An unknown type has no text to store: refused before the document is touched, so that no
   // element is left that no reader could read back.
   if (type != value_type::kText && type != value_type::kUint32 && type != value_type::kBinary) {
@@ -80,9 +78,20 @@ int XmlRegisterStore::SetValue(const char* key_path, const char* name, int type,
   void* block = nullptr;
   const char* text = nullptr;
   switch (type) {
-    case value_type::kText:
-      text = static_cast<const char*>(data);
+    case value_type::kText: {
+      // The text ends at its terminator or after size bytes, whichever comes first: nothing
+      // past what the caller vouches for is read.
+      const char* const given = static_cast<const char*>(data);
+      const size_t length = strnlen(given, size);
+      if (length < size) {
+        text = given;
+        break;
+      }
+      if (!AllocateBlock(&block, size + 1, 1, component_id::kXmlRegisterStore)) return 0;
+      std::memcpy(block, given, length);
+      text = static_cast<const char*>(block);
       break;
+    }
     case value_type::kUint32: {
       // Only the bytes the caller vouches for are read; the rest of the number is zero.
       uint32_t number = 0;
@@ -113,9 +122,10 @@ int XmlRegisterStore::SetValue(const char* key_path, const char* name, int type,
 int XmlRegisterStore::WriteValue(const char* name, int type, unsigned size, const char* text) {
   bool added = false;
   if (!document_->IntoElem() || !document_->FindElem(name)) {
-    // A name the file could not load again would cost the whole store at the next start.
-    if (!IsStorableName(name) || !document_->AddElem(name, "", 0)) return 0;
+    if (!document_->AddElem(name, "", 0)) return 0;
     added = true;
+  } else if (!IsValueElement()) {
+    return 0;  // a sub-key of that name is never written over
   }
   char old_type[kPathBufferSize] = {};
   char old_size[kPathBufferSize] = {};
@@ -136,74 +146,27 @@ int XmlRegisterStore::WriteValue(const char* name, int type, unsigned size, cons
   return 0;
 }
 
-int XmlRegisterStore::QueryValue(const char* key_path, const char* name, int* type, void* data,
-                                 unsigned* size) {
-  auto guard = Guard();
-  if (document_ == nullptr || key_path == nullptr || name == nullptr || type == nullptr ||
-      data == nullptr || size == nullptr || *size == 0) {
-    return 0;
-  }
-  const unsigned capacity = *size;
-  if (!WalkToKey(key_path)) return 0;
-  if (!document_->IntoElem() || !document_->FindElem(name)) return 0;
-
-  char text[kPathBufferSize] = {};
-  if (!document_->GetAttrib(kTypeAttribute, text, kPathBufferSize)) return 0;
-  *type = ParseInt(text);
-  std::memset(text, 0, sizeof(text));
-  if (!document_->GetAttrib(kSizeAttribute, text, kPathBufferSize)) return 0;
-  const unsigned stored_size = static_cast<unsigned>(ParseInt(text));
-  *size = stored_size;
-  if (capacity < stored_size) return 0;
-
-  switch (*type) {
-    case value_type::kText:
-      return document_->GetData(static_cast<char*>(data), ClampToInt(capacity)) ? 1 : 0;
-    case value_type::kUint32: {
-      // The number always takes 4 bytes, whatever size it was stored with.
-      if (capacity < static_cast<unsigned>(kNumberSize)) {
-        *size = kNumberSize;
-        return 0;
-      }
-      std::memset(text, 0, sizeof(text));
-      if (!document_->GetData(text, kPathBufferSize)) return 0;
-      const int32_t number = ParseInt(text);
-      std::memcpy(data, &number, kNumberSize);
-      return 1;
-    }
-    case value_type::kBinary:
-      return GetBinaryData(data, capacity, stored_size);
-    default:
-      return 0;
-  }
+int XmlRegisterStore::IsValueElement() {
+  char type[kPathBufferSize] = {};
+  return document_->GetAttrib(kTypeAttribute, type, kPathBufferSize) ? 1 : 0;
 }
 
-int XmlRegisterStore::GetBinaryData(void* data, unsigned capacity, unsigned stored_size) {
-  if (stored_size > kMaxBinarySize) return 0;
-  const unsigned text_size = 2 * stored_size + 1;
-  void* block = nullptr;
-  if (!AllocateBlock(&block, text_size, 1, component_id::kXmlRegisterStore)) return 0;
-  char* const text = static_cast<char*>(block);
-  int result = 0;
-  if (document_->GetData(text, static_cast<int>(text_size))) {
-    result = HexDecode(text, static_cast<uint8_t*>(data), capacity) ? 1 : 0;
-  }
-  FreeBlock(block);
-  return result;
+int XmlRegisterStore::FindValueElement(const char* name) {
+  return document_->FindElem(name) && IsValueElement() ? 1 : 0;
 }
 
 int XmlRegisterStore::HasValue(const char* key_path, const char* name) {
   auto guard = Guard();
   if (document_ == nullptr || key_path == nullptr || name == nullptr) return 0;
   if (!WalkToKey(key_path)) return 0;
-  return document_->IntoElem() && document_->FindElem(name) ? 1 : 0;
+  return document_->IntoElem() && FindValueElement(name) ? 1 : 0;
 }
 
 int XmlRegisterStore::DeleteValue(const char* key_path, const char* name) {
   auto guard = Guard();
   if (document_ == nullptr || key_path == nullptr || name == nullptr) return 0;
   if (!WalkToKey(key_path)) return 0;
-  if (!document_->IntoElem() || !document_->FindElem(name)) return 0;
+  if (!document_->IntoElem() || !FindValueElement(name)) return 0;
   return document_->RemoveElem() ? 1 : 0;
 }
 

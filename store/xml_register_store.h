@@ -64,7 +64,21 @@ class XmlRegisterStore : public Component<IRegisterStore, component_id::kXmlRegi
   // Sets the value element name of the key entered (adding it), its attributes and its text
   // (none for an unknown type); on failure the element is as it was.
   int WriteValue(const char* name, int type, unsigned size, const char* text);
-  int GetBinaryData(void* data, unsigned capacity, unsigned stored_size);
+  // Values and sub-keys share the element names of a key; an element with a "type" attribute
+  // is a value. Value operations never touch a sub-key of their name, and a key path never
+  // enters a value: the first element of a name decides, and the other kind is refused.
+  int IsValueElement();
+  // From the level of the key: makes the value element of that name current; 0 when there is
+  // none or when the first element of that name is a sub-key.
+  int FindValueElement(const char* name);
+  // Reads the text of the current value element into data (text or binary), after the attributes
+  // have been read; see xml_register_store_query.cpp for how a size that disagrees with the text
+  // is answered.
+  int ReadText(void* data, unsigned capacity, int stored_size, unsigned* size);
+  int ReadBinary(void* data, unsigned capacity, int stored_size, unsigned* size);
+  // The current element's whole text in a block of the allocator that grows from first_size
+  // until the text fits: memory follows the text, never a size attribute. The caller frees it.
+  int ReadWholeText(unsigned first_size, char** block, unsigned* length);
 
   ComponentRecord record_{component_id::kXmlRegisterStore};
   IXmlDocument* document_ = nullptr;

@@ -109,9 +109,8 @@ int XmlRegisterStore::EnterOrAddKeyParts(const char* key_path) {
         break;
     }
     if (document_->FindElem(part)) {
-      if (!document_->IntoElem()) return 0;
-    } else if (!IsStorableName(part) || !document_->AddElem(part, "", 0) ||
-               !document_->IntoElem()) {
+      if (IsValueElement() || !document_->IntoElem()) return 0;
+    } else if (!document_->AddElem(part, "", 0) || !document_->IntoElem()) {
       return 0;
     }
   }

@@ -19,14 +19,14 @@ static_assert(sizeof(kOpNames) / sizeof(kOpNames[0]) == static_cast<size_t>(OpCo
 
 constexpr uint32_t kRoots[] = {0x3ffffff1u, 0x3ffffff2u, 0x3ffffff3u, 0x3ffffff4u, 0x3ffffff5u};
 
-// Parts of sub-keys: names the store takes (some upper case, some beyond ASCII), and names it
-// refuses (a digit first, a blank, markup, a name character that cannot start a name).
+// Parts of sub-keys: XML names (some upper case, some beyond ASCII), names that are none (a digit
+// first, a blank, markup, a name character that cannot start a name, a ":" and an escape's look).
 const char* const kParts[] = {
     "a",   "B",   "app", "Cfg", "x.y", "_u",        "\xC3\xA9", "\xE4\xB8\xAD",
-    "n-1", "k:v", "1st", "a b", "q<",  "\xC2\xB7x", "port",     "name"};
+    "n-1", "k:v", "1st", "a b", "q<",  "\xC2\xB7x", "port",     "name", "_x0041_"};
 
-// Value names: several alike in all but case, names of sub-keys, names the store refuses, the
-// empty name.
+// Value names: several alike in all but case, names of sub-keys, names that are no XML names,
+// the empty name.
 const char* const kNames[] = {"a",   "A",   "b",    "port", "name", "\xC3\xA9", "x.1",     "_",
                               "app", "cfg", "1bad", "a b",  "",     "v-2",      "\xC2\xB7"};
 
@@ -145,7 +145,11 @@ std::string OpGenerator::SubKey() {
   const int parts = 1 + Below(3);
   for (int i = 0; i < parts; ++i) {
     if (i > 0) sub_key += "/";
-    sub_key += kParts[Below(static_cast<int>(sizeof(kParts) / sizeof(kParts[0])))];
+    if (Chance(10)) {
+      sub_key += RandomBytes(1 + Below(12), '/');
+    } else {
+      sub_key += kParts[Below(static_cast<int>(sizeof(kParts) / sizeof(kParts[0])))];
+    }
   }
   if (shape < 8) sub_key += "/";
   if (shape >= 8 && shape < 10) sub_key = "/" + sub_key;
@@ -153,8 +157,18 @@ std::string OpGenerator::SubKey() {
   return sub_key;
 }
 
+std::string OpGenerator::RandomBytes(int length, char left_out) {
+  std::string bytes;
+  while (static_cast<int>(bytes.size()) < length) {
+    const char c = static_cast<char>(1 + Below(255));
+    if (c != left_out) bytes.push_back(c);
+  }
+  return bytes;
+}
+
 std::string OpGenerator::ValueName() {
-  if (Chance(2)) return std::string(300, 'n');
+  if (Chance(2)) return std::string(Chance(50) ? 260 : 300, 'n');
+  if (Chance(10)) return RandomBytes(1 + Below(12), '\0');
   return kNames[Below(static_cast<int>(sizeof(kNames) / sizeof(kNames[0])))];
 }
 

@@ -88,6 +88,8 @@ class OpGenerator {
   KeyRef AnyKey(int open_keys, int percent_open);
   std::string SubKey();
   std::string ValueName();
+  // length bytes from 1 to 255, left_out never among them.
+  std::string RandomBytes(int length, char left_out);
   void ValueData(Op* op);
   void Capacity(Op* op);
 

@@ -3,6 +3,10 @@
 #include <climits>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace pelok {
 namespace model {
 
@@ -36,8 +40,17 @@ int CopyText(char* buf, int len, const std::string& text) {
   return 1;
 }
 
+// ASCII letters lower-cased; on Windows the byte after a lead byte of the ANSI code page belongs
+// to its double-byte character and stays.
 std::string LowerCase(std::string text) {
-  for (char& c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char& c = text[i];
+#if defined(_WIN32)
+    if (IsDBCSLeadByte(static_cast<BYTE>(c))) {
+      ++i;
+      continue;
+    }
+#endif
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;

@@ -13,35 +13,6 @@ constexpr char kType[] = "type";
 constexpr char kSize[] = "size";
 constexpr size_t kPartLimit = 260;
 
-// Classes of the characters the test uses in names.
-enum class NameClass { kStart, kChar, kNone };
-
-// The class of the character at name[*at]; advances *at past it.
-NameClass NextCharacter(const std::string& name, size_t* at) {
-  const unsigned char c = static_cast<unsigned char>(name[*at]);
-  if (c < 0x80) {
-    ++*at;
-    if (std::isalpha(c) || c == '_' || c == ':') return NameClass::kStart;
-    if (std::isdigit(c) || c == '-' || c == '.') return NameClass::kChar;
-    return NameClass::kNone;
-  }
-  const std::string rest = name.substr(*at);
-  if (rest.compare(0, 2, "\xC2\xB7") == 0) {
-    *at += 2;
-    return NameClass::kChar;
-  }
-  if (rest.compare(0, 2, "\xC3\xA9") == 0) {
-    *at += 2;
-    return NameClass::kStart;
-  }
-  if (rest.compare(0, 3, "\xE4\xB8\xAD") == 0) {
-    *at += 3;
-    return NameClass::kStart;
-  }
-  ++*at;
-  return NameClass::kNone;
-}
-
 int HexDigit(char c) {
   static const char kUpper[] = "0123456789ABCDEF";
   static const char kLower[] = "0123456789abcdef";
@@ -60,18 +31,6 @@ Element NewStoreDocument() {
   Element document;
   document.name = kRegisterElement;
   return document;
-}
-
-bool IsXmlName(const std::string& name) {
-  if (name.empty()) return false;
-  size_t at = 0;
-  bool first = true;
-  while (at < name.size()) {
-    const NameClass c = NextCharacter(name, &at);
-    if (c == NameClass::kNone || (first && c != NameClass::kStart)) return false;
-    first = false;
-  }
-  return true;
 }
 
 std::string FormatUnsigned(uint32_t value) { return std::to_string(value); }
@@ -155,6 +114,13 @@ int StoreModel::FindChild(const Element& parent, const std::string& name) {
   return -1;
 }
 
+bool StoreModel::IsValue(const Element& element) { return element.attributes.count(kType) != 0; }
+
+int StoreModel::FindValueChild(const Element& parent, const std::string& name) {
+  const int child = FindChild(parent, name);
+  return child >= 0 && IsValue(parent.children[child]) ? child : -1;
+}
+
 Element* StoreModel::Walk(const std::string& key_path) {
   if (!open_) return nullptr;
   std::vector<std::string> parts;
@@ -162,7 +128,7 @@ Element* StoreModel::Walk(const std::string& key_path) {
   Element* element = &document_;
   for (const std::string& part : parts) {
     const int child = FindChild(*element, part);
-    if (child < 0) return nullptr;
+    if (child < 0 || IsValue(element->children[child])) return nullptr;
     element = &element->children[child];
   }
   return element;
@@ -175,8 +141,8 @@ int StoreModel::CreateKeyPath(const std::string& key_path) {
   Element* element = &document_;
   for (const std::string& part : parts) {
     int child = FindChild(*element, part);
+    if (child >= 0 && IsValue(element->children[child])) return 0;
     if (child < 0) {
-      if (!IsXmlName(part)) return 0;
       element->children.emplace_back();
       element->children.back().name = part;
       child = static_cast<int>(element->children.size()) - 1;
@@ -189,13 +155,15 @@ int StoreModel::CreateKeyPath(const std::string& key_path) {
 int StoreModel::SetValue(const std::string& key_path, const char* name, int type, const void* data,
                          unsigned size) {
   if (name == nullptr || data == nullptr || size == 0) return 0;
+  // An element needs a name of one byte at least.
+  if (name[0] == '\0' || std::strlen(name) >= kPartLimit || size > kMaxValueSize) return 0;
   // An unknown type changes nothing.
   if (type != 1 && type != 2 && type != 3) return 0;
   Element* key = Walk(key_path);
   if (key == nullptr) return 0;
   int child = FindChild(*key, name);
+  if (child >= 0 && !IsValue(key->children[child])) return 0;
   if (child < 0) {
-    if (!IsXmlName(name)) return 0;
     key->children.emplace_back();
     key->children.back().name = name;
     child = static_cast<int>(key->children.size()) - 1;
@@ -205,7 +173,7 @@ int StoreModel::SetValue(const std::string& key_path, const char* name, int type
   value.attributes[kSize] = std::to_string(static_cast<int>(size));
   switch (type) {
     case 1:
-      value.text = static_cast<const char*>(data);
+      value.text.assign(static_cast<const char*>(data), strnlen(static_cast<const char*>(data), size));
       return 1;
     case 2: {
       uint32_t number = 0;
@@ -230,24 +198,34 @@ int StoreModel::QueryValue(const std::string& key_path, const char* name, int* t
   const unsigned capacity = *size;
   Element* key = Walk(key_path);
   if (key == nullptr) return 0;
-  const int child = FindChild(*key, name);
+  const int child = FindValueChild(*key, name);
   if (child < 0) return 0;
   const Element& value = key->children[child];
-  const auto type_text = value.attributes.find(kType);
-  if (type_text == value.attributes.end()) return 0;
-  *type = ParseInt(type_text->second);
+  *type = ParseInt(value.attributes.at(kType));
   const auto size_text = value.attributes.find(kSize);
   if (size_text == value.attributes.end()) return 0;
-  const unsigned stored = static_cast<unsigned>(ParseInt(size_text->second));
-  *size = stored;
-  if (capacity < stored) return 0;
+  // A size is what its writer gave, as long as it is one at all; the text decides otherwise.
+  const int stored = ParseInt(size_text->second);
+  const bool usable = stored > 0 && static_cast<unsigned>(stored) <= kMaxValueSize;
+  *size = usable ? static_cast<unsigned>(stored) : 0;
+  // Binary digits give their size exactly: they are asked even when the capacity is too small.
+  if (usable && capacity < static_cast<unsigned>(stored) &&
+      (*type != 3 || value.text.size() == 2ull * static_cast<unsigned>(stored))) {
+    return 0;
+  }
   switch (*type) {
-    case 1:
-      if (value.text.size() >= capacity) return 0;
-      std::memcpy(data, value.text.c_str(), value.text.size() + 1);
-      *data_written = static_cast<unsigned>(value.text.size() + 1);
+    case 1: {
+      // A text needs its length and terminator; a larger size (a writer's whole buffer) stays.
+      const unsigned needed = static_cast<unsigned>(value.text.size() + 1);
+      *size = usable && static_cast<unsigned>(stored) >= needed ? static_cast<unsigned>(stored)
+                                                                 : needed;
+      if (needed > capacity) return 0;
+      std::memcpy(data, value.text.c_str(), needed);
+      *data_written = needed;
       return 1;
+    }
     case 2: {
+      if (!usable) *size = 4;
       if (capacity < 4) {
         *size = 4;
         return 0;
@@ -259,7 +237,9 @@ int StoreModel::QueryValue(const std::string& key_path, const char* name, int* t
       return 1;
     }
     case 3: {
-      if (value.text.size() >= 2ull * stored + 1) return 0;
+      // Two digits a byte: the text's half length is the size.
+      *size = static_cast<unsigned>(value.text.size() / 2);
+      if (value.text.size() % 2 != 0 || *size > capacity) return 0;
       bool refused = false;
       const bool decoded =
           HexDecode(value.text, static_cast<unsigned char*>(data), capacity, &refused);
@@ -274,14 +254,14 @@ int StoreModel::QueryValue(const std::string& key_path, const char* name, int* t
 int StoreModel::HasValue(const std::string& key_path, const char* name) {
   if (name == nullptr) return 0;
   Element* key = Walk(key_path);
-  return key != nullptr && FindChild(*key, name) >= 0 ? 1 : 0;
+  return key != nullptr && FindValueChild(*key, name) >= 0 ? 1 : 0;
 }
 
 int StoreModel::DeleteValue(const std::string& key_path, const char* name) {
   if (name == nullptr) return 0;
   Element* key = Walk(key_path);
   if (key == nullptr) return 0;
-  const int child = FindChild(*key, name);
+  const int child = FindValueChild(*key, name);
   if (child < 0) return 0;
   key->children.erase(key->children.begin() + child);
   return 1;

@@ -30,10 +30,8 @@ struct Element {
 // The document element of a new store file.
 Element NewStoreDocument();
 
-// Whether name is an XML name, for the characters the randomised test uses: ASCII, and the
-// UTF-8 forms of U+00B7 (a name character), U+00E9 and U+4E2D (name-start characters); any other
-// byte above 0x7F is taken as not part of a name.
-bool IsXmlName(const std::string& name);
+// The largest value size the store takes.
+constexpr unsigned kMaxValueSize = 0x7FFFFFFEu / 2;
 
 // The value text encodings as described for the store.
 std::string FormatUnsigned(uint32_t value);
@@ -78,6 +76,10 @@ class StoreModel {
   Element* Walk(const std::string& key_path);
   // The index of the first child element named name, or -1.
   static int FindChild(const Element& parent, const std::string& name);
+  // A value is an element with a "type"; a value operation finds the first element of its name
+  // and refuses it when it is a sub-key, and a key path refuses to enter a value.
+  static bool IsValue(const Element& element);
+  static int FindValueChild(const Element& parent, const std::string& name);
 
   Element document_;
   bool open_ = false;

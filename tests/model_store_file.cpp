@@ -1,6 +1,8 @@
 // Reading a store file back into the model's tree, and describing where two trees differ.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 #include <pugixml.hpp>
 
 #include "tests/model_store.h"
@@ -12,15 +14,78 @@ namespace model {
 namespace {
 
 constexpr char kRegisterElement[] = "processregister";
+// The element of a text that the file holds escaped carries this attribute.
+constexpr char kEscapedMark[] = "pelxml-text";
+
+void AppendUtf8(uint32_t c, std::string* out) {
+  if (c < 0x80) {
+    *out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    *out += static_cast<char>(0xC0 | (c >> 6));
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *out += static_cast<char>(0xE0 | (c >> 12));
+    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *out += static_cast<char>(0xF0 | (c >> 18));
+    *out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// digits upper-case hexadecimal digits at text[at], then "_".
+bool EscapeDigits(const std::string& text, size_t at, size_t digits, uint32_t* value) {
+  if (at + digits >= text.size() || text[at + digits] != '_') return false;
+  *value = 0;
+  for (size_t i = 0; i < digits; ++i) {
+    const char c = text[at + i];
+    const bool digit = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+    if (!digit) return false;
+    *value = *value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'A' + 10);
+  }
+  return true;
+}
+
+// "_xHHHH_" is U+HHHH, or the byte 0xHH for U+DCHH from DC80 on; "_xHHHHHHHH_" a character
+// beyond U+FFFF; anything else is kept.
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t v = 0;
+    if (text.compare(i, 2, "_x") == 0) {
+      if (EscapeDigits(text, i + 2, 4, &v) && v >= 0xDC80 && v <= 0xDCFF) {
+        out += static_cast<char>(v - 0xDC00);
+        i += 7;
+        continue;
+      }
+      if (EscapeDigits(text, i + 2, 4, &v) && v != 0 && (v < 0xD800 || v > 0xDFFF)) {
+        AppendUtf8(v, &out);
+        i += 7;
+        continue;
+      }
+      if (EscapeDigits(text, i + 2, 8, &v) && v >= 0x10000 && v <= 0x10FFFF) {
+        AppendUtf8(v, &out);
+        i += 11;
+        continue;
+      }
+    }
+    out += text[i++];
+  }
+  return out;
+}
 
 void ReadElement(pugi::xml_node node, Element* out) {
-  out->name = node.name();
+  out->name = Unescape(node.name());
+  const bool escaped_text = std::string(node.attribute(kEscapedMark).value()) == "escaped";
   for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+    if (escaped_text && std::string(a.name()) == kEscapedMark) continue;
     out->attributes[a.name()] = a.value();
   }
   for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
     if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-      out->text += child.value();
+      out->text += escaped_text ? Unescape(child.value()) : std::string(child.value());
     } else if (child.type() == pugi::node_element) {
       out->children.emplace_back();
       ReadElement(child, &out->children.back());

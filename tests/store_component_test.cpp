@@ -130,18 +130,6 @@ TEST_F(StoreComponentTest, UnknownTypeLeavesTheDocumentAsItWas) {
   EXPECT_STREQ("old", app.child("kept").text().get());
 }
 
-TEST_F(StoreComponentTest, ValueAndSubKeyShareOneNameSpace) {
-  ASSERT_EQ(1, Open());
-  ASSERT_EQ(1, store_->CreateKeyPath("share/app/same"));
-  // The first element named "same" is the sub-key, which has no "type".
-  int type = -1;
-  uint32_t data = 0;
-  unsigned size = 4;
-  EXPECT_EQ(1, store_->HasValue("share/app", "same"));
-  EXPECT_EQ(0, store_->QueryValue("share/app", "same", &type, &data, &size));
-  EXPECT_EQ(-1, type);
-}
-
 TEST_F(StoreComponentTest, RefusedArgumentsChangeNothing) {
   ASSERT_EQ(1, Open());
   ASSERT_EQ(1, store_->CreateKeyPath("share/app"));
@@ -251,18 +239,6 @@ TEST_F(StoreComponentTest, ChildNamesCountKeysAndValuesValueNamesOnlyValues) {
   ASSERT_EQ(1, store_->GetValueName("share/app", 2, name, sizeof(name)));
   EXPECT_STREQ("second", name);
   EXPECT_EQ(0, store_->GetValueName("share/app", 3, name, sizeof(name)));
-}
-
-TEST_F(StoreComponentTest, NamesTheFileCouldNotLoadAreRefused) {
-  ASSERT_EQ(1, Open());
-  EXPECT_EQ(0, store_->CreateKeyPath("share/1abc"));
-  EXPECT_EQ(0, store_->CreateKeyPath("share//x"));
-  ASSERT_EQ(1, store_->CreateKeyPath("share/app"));
-  EXPECT_EQ(0, SetNumber("share/app", "my value", 1));
-  EXPECT_EQ(0, SetNumber("share/app", "a<b", 1));
-  ASSERT_EQ(1, store_->Save());
-  pugi::xml_document document;
-  EXPECT_TRUE(Parse(&document));
 }
 
 }  // namespace

@@ -60,20 +60,5 @@ TEST(KeyPathSplitTest, NullPathHasNoParts) {
   EXPECT_EQ(KeyPathStep::kEnd, NextKeyPathPart(nullptr, &cursor, part));
 }
 
-TEST(StorableNameTest, AcceptsNamesTheFileLoadsAgain) {
-  for (const char* name :
-       {"port", "_x", "a:b", "a.b-c1", "pelok_rootpath_data", "Z", "\xE4\xB8\xAD\xE6\x96\x87"}) {
-    EXPECT_EQ(1, IsStorableName(name)) << name;
-  }
-}
-
-TEST(StorableNameTest, RefusesNamesThatWouldBreakTheFile) {
-  for (const char* name :
-       {"", "1abc", "-x", ".x", "a b", "a/b", "/b", "a<b", "a&b", "a>b", "a\"b", "a=b", "a\tb"}) {
-    EXPECT_EQ(0, IsStorableName(name)) << name;
-  }
-  EXPECT_EQ(0, IsStorableName(nullptr));
-}
-
 }  // namespace
 }  // namespace pelok

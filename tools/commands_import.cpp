@@ -12,6 +12,7 @@
 #include "tools/exit_status.h"
 #include "tools/failure_reason.h"
 #include "tools/file_bytes.h"
+#include "tools/key_name.h"
 #include "tools/system_files.h"
 #include "tools/temp_file.h"
 #include "tools/value_text.h"
@@ -43,13 +44,6 @@ class ImportPlan {
   std::map<std::string, bool> kinds_;  // path -> it names a value
 };
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 bool ImportPlan::Build(const std::vector<StoreEntry>& top, std::string* error) {
   for (const StoreEntry& entry : top) {
     if (entry.is_value) {
@@ -60,7 +54,7 @@ bool ImportPlan::Build(const std::vector<StoreEntry>& top, std::string* error) {
       *error = Quoted(entry.name) + " is not a root (root, pelok, share, user, winreg)";
       return false;
     }
-    if (!AddKey({LowerAscii(entry.name)}, entry, error)) return false;
+    if (!AddKey({LowerKeyText(entry.name)}, entry, error)) return false;
   }
   return true;
 }
@@ -97,7 +91,7 @@ bool ImportPlan::AddKey(const std::vector<std::string>& parts, const StoreEntry&
       return false;
     }
     std::vector<std::string> child_parts = parts;
-    child_parts.push_back(LowerAscii(child.name));
+    child_parts.push_back(LowerKeyText(child.name));
     if (!AddKey(child_parts, child, error)) return false;
   }
   return true;

@@ -2,6 +2,7 @@
 
 #include "pelok/component.h"
 #include "tools/exit_status.h"
+#include "tools/system_files.h"
 
 namespace pelok {
 namespace tool {
@@ -21,13 +22,6 @@ constexpr RootEntry kRoots[] = {{"root", root::kRoot},
                                 {"user", root::kUser},
                                 {"winreg", root::kWinreg}};
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 std::string JoinParts(const std::vector<std::string>& parts, size_t first, size_t end) {
   std::string joined;
   for (size_t i = first; i < end; ++i) {
@@ -37,27 +31,22 @@ std::string JoinParts(const std::vector<std::string>& parts, size_t first, size_
   return joined;
 }
 
-// Element names of the store file are XML names. The ASCII part of the rule is checked here,
-// so that the user learns which name is wrong; other bytes are left to the document.
-bool IsStorableName(const std::string& name) {
-  for (size_t i = 0; i < name.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    const bool start =
-        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
-    const bool later = (c >= '0' && c <= '9') || c == '-' || c == '.';
-    if (!start && (i == 0 || !later)) return false;
-  }
-  return !name.empty();
-}
-
-const char kNameRule[] =
-    " is not a name the store file can hold (a letter, '_' or ':' first, then letters, digits, "
-    "'_', ':', '-' or '.')";
-
 }  // namespace
 
+std::string LowerKeyText(std::string text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsCodePageLeadByte(c)) {
+      ++i;
+    } else if (c >= 'A' && c <= 'Z') {
+      text[i] = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
 uint32_t RootCode(const std::string& name) {
-  const std::string lower = LowerAscii(name);
+  const std::string lower = LowerKeyText(name);
   for (const RootEntry& entry : kRoots) {
     if (lower == entry.name) return entry.code;
   }
@@ -66,8 +55,13 @@ uint32_t RootCode(const std::string& name) {
 
 bool ParseKeyName(const std::string& text, KeyName* key, std::string* error) {
   std::string normal = text;
-  for (char& c : normal) {
-    if (c == '\\') c = '/';
+  // A backslash may be the second byte of a double-byte character; only a real one separates.
+  for (size_t i = 0; i < normal.size(); ++i) {
+    if (IsCodePageLeadByte(static_cast<unsigned char>(normal[i]))) {
+      ++i;
+    } else if (normal[i] == '\\') {
+      normal[i] = '/';
+    }
   }
   if (!normal.empty() && normal.back() == '/') normal.pop_back();
   if (normal.empty()) {
@@ -83,11 +77,7 @@ bool ParseKeyName(const std::string& text, KeyName* key, std::string* error) {
       *error = "key " + Quoted(text) + " has an empty part";
       return false;
     }
-    if (!IsStorableName(part)) {
-      *error = "key part " + Quoted(part) + kNameRule;
-      return false;
-    }
-    parts.push_back(LowerAscii(part));
+    parts.push_back(LowerKeyText(part));
     if (slash == std::string::npos) break;
     start = slash + 1;
   }
@@ -120,10 +110,6 @@ bool CheckValueName(const std::string& name, std::string* error) {
   }
   if (name.size() > kMaxPathLength) {
     *error = "value name " + Quoted(name) + " is longer than 259 characters";
-    return false;
-  }
-  if (!IsStorableName(name)) {
-    *error = "value name " + Quoted(name) + kNameRule;
     return false;
   }
   return true;

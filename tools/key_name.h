@@ -19,15 +19,19 @@ struct KeyName {
 // The root code of a root name (case-insensitive), or 0.
 uint32_t RootCode(const std::string& name);
 
+// text with ASCII A-Z lower-cased as the registry lower-cases key paths: the second byte of a
+// double-byte character of the system's code page stays as it is.
+std::string LowerKeyText(std::string text);
+
 // Parses text ("/" or "\\" between the parts, a trailing separator ignored) into *key, ASCII
-// lower-cased as the registry stores it. Every part must be an XML name. On failure *error says
-// why (a usage error).
+// lower-cased as the registry stores it. A part may hold any bytes but the separators. On failure
+// *error says why (a usage error).
 bool ParseKeyName(const std::string& text, KeyName* key, std::string* error);
 
 // The key made of the first part_count parts of parts (at least the root).
 KeyName KeyFromParts(const std::vector<std::string>& parts, size_t part_count);
 
-// A value name the registry can store: an XML name of at most 259 characters.
+// A value name the registry can store: 1 to 259 bytes, any but the zero byte.
 bool CheckValueName(const std::string& name, std::string* error);
 
 }  // namespace tool

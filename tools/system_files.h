@@ -70,6 +70,10 @@ void RemoveFile(const std::string& path);
 // The id of this process.
 uint32_t ProcessId();
 
+// Whether c begins a two-byte character of the system's code page (Windows' ANSI code page;
+// never on POSIX, where names are UTF-8).
+bool IsCodePageLeadByte(unsigned char c);
+
 // Whether the system takes two names that differ only in the case of their letters for one file.
 extern const bool kFileNamesIgnoreCase;
 

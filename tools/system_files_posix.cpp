@@ -205,6 +205,8 @@ void RemoveFile(const std::string& path) {
 
 uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
 
+bool IsCodePageLeadByte(unsigned char /*c*/) { return false; }
+
 const bool kFileNamesIgnoreCase = false;
 
 }  // namespace tool

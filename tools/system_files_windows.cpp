@@ -139,6 +139,8 @@ void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
 
+bool IsCodePageLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+
 const bool kFileNamesIgnoreCase = true;
 
 }  // namespace tool

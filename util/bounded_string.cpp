@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/win32_api.h"
 #include "util/format_at_most.h"
 
 namespace pelok {
@@ -134,7 +135,12 @@ void TrimBlanks(const char* src, char* out, int out_size) {
 void LowerCaseAscii(char* text) {
   if (text == nullptr) return;
   for (; *text != '\0'; ++text) {
-    if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
+    if (IsDBCSLeadByte(static_cast<BYTE>(*text))) {
+      if (text[1] == '\0') return;
+      ++text;
+    } else if (*text >= 'A' && *text <= 'Z') {
+      *text = static_cast<char>(*text - 'A' + 'a');
+    }
   }
 }
 

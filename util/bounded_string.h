@@ -52,7 +52,9 @@ int IsBlank(const char* s);
 // out becomes src without leading and trailing spaces and tabs; empty when it does not fit.
 void TrimBlanks(const char* src, char* out, int out_size);
 
-// ASCII A-Z to a-z in place; other bytes stay.
+// ASCII A-Z to a-z in place; other bytes stay. On Windows a byte that follows a lead byte of the
+// ANSI code page is the second half of a double-byte character (GBK's B0 41 is one character,
+// B0 61 another) and stays as it is.
 void LowerCaseAscii(char* text);
 
 // Formats a "[Pelok_Error]" message (at most 1022 characters) to the debugger output.

@@ -140,9 +140,9 @@ bool XmlDocument::FileHoldsBase(const char* file) {
 void XmlDocument::MergeFrom(std::string theirs, const FileStamp& stamp, uint64_t at) {
   pugi::xml_document their_document;
   if (!theirs.empty()) {
-    const pugi::xml_parse_result parsed = their_document.load_buffer(
-        theirs.data(), theirs.size(), kXmlParseOptions, pugi::encoding_utf8);
-    if (parsed.status != pugi::status_ok) throw std::invalid_argument("unparsable");
+    const pugi::xml_parse_status parsed = ParseDocument(theirs, &their_document);
+    if (parsed == pugi::status_out_of_memory) throw std::bad_alloc();
+    if (parsed != pugi::status_ok) throw std::invalid_argument("unparsable");
   }
   // Every handle into the tree may be gone after the merge.
   index_.Clear();
@@ -154,11 +154,10 @@ void XmlDocument::MergeFrom(std::string theirs, const FileStamp& stamp, uint64_t
     document_.reset(their_document);
   } else {
     pugi::xml_document base_document;
-    if (!base_.empty() &&
-        base_document.load_buffer(base_.data(), base_.size(), kXmlParseOptions, pugi::encoding_utf8)
-                .status != pugi::status_ok) {
-      throw std::invalid_argument("unparsable base");
-    }
+    const pugi::xml_parse_status parsed =
+        base_.empty() ? pugi::status_ok : ParseDocument(base_, &base_document);
+    if (parsed == pugi::status_out_of_memory) throw std::bad_alloc();
+    if (parsed != pugi::status_ok) throw std::invalid_argument("unparsable base");
     MergeInto(document_, base_document, their_document);
   }
   Matched(std::move(theirs), stamp, at);
@@ -258,13 +257,11 @@ bool XmlDocument::ReadDocument(const char* file) {
   FileStamp stamp;
   uint64_t read_at = 0;
   if (!ReadShared(file, false, &bytes, &stamp, &read_at)) return false;
-  // Zero bytes are an empty document. Bytes are taken as UTF-8 without any conversion, so that
-  // text in other encodings (GBK) comes back as it was written.
+  // Zero bytes are an empty document.
   if (!bytes.empty()) {
-    const pugi::xml_parse_result result =
-        document_.load_buffer(bytes.data(), bytes.size(), kXmlParseOptions, pugi::encoding_utf8);
+    const pugi::xml_parse_status parsed = ParseDocument(bytes, &document_);
     ResetPos();
-    if (result.status != pugi::status_ok) return false;
+    if (parsed != pugi::status_ok) return false;
   }
   changed_ = false;
   Matched(std::move(bytes), stamp, read_at);

@@ -166,8 +166,8 @@ int XmlDocument::SetData(const char* text) {
 
 int XmlDocument::AddElem(const char* name, const char* data, int /*flags*/) {
   changed_ = true;
-  // A name that is not an XML name would make the file unreadable.
-  if (!IsXmlName(name)) return 0;
+  // Any name of one byte or more: the file holds what XML cannot with escapes (xml_escape.h).
+  if (name == nullptr || name[0] == '\0') return 0;
   // A document has one document element.
   if (level_ == document_ && document_.document_element()) return 0;
   pugi::xml_node element = child_ ? level_.insert_child_after(pugi::node_element, child_)

@@ -27,23 +27,27 @@ bool InRanges(uint32_t c, const CodeRange* ranges, int count) {
   return false;
 }
 
-bool IsNameStart(uint32_t c) {
+}  // namespace
+
+bool IsXmlNameStartChar(uint32_t c) {
   if (c < 0x80) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
   }
   return InRanges(c, kNameStartRanges, sizeof(kNameStartRanges) / sizeof(kNameStartRanges[0]));
 }
 
-bool IsNameChar(uint32_t c) {
-  if (IsNameStart(c)) return true;
+bool IsXmlNameChar(uint32_t c) {
+  if (IsXmlNameStartChar(c)) return true;
   if (c < 0x80) return (c >= '0' && c <= '9') || c == '-' || c == '.';
   return InRanges(c, kNameRanges, sizeof(kNameRanges) / sizeof(kNameRanges[0]));
 }
 
-// Decodes one UTF-8 character at *s and advances *s past it; false for a byte sequence that is
-// not the shortest form of a code point (overlong forms, surrogates and values past 0x10FFFF
-// included).
-bool DecodeUtf8(const unsigned char** s, uint32_t* code) {
+bool IsXmlChar(uint32_t c) {
+  if (c < 0x20) return c == '\t' || c == '\n' || c == '\r';
+  return c <= 0xD7FF || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool DecodeUtf8Char(const unsigned char** s, uint32_t* code) {
   const unsigned char* p = *s;
   int extra;
   uint32_t c = p[0];
@@ -71,12 +75,11 @@ bool DecodeUtf8(const unsigned char** s, uint32_t* code) {
     c = (c << 6) | (p[i] & 0x3F);
   }
   if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  if (c == 0) return false;
   *s = p + 1 + extra;
   *code = c;
   return true;
 }
-
-}  // namespace
 
 int IsXmlName(const char* name) {
   if (name == nullptr || name[0] == '\0') return 0;
@@ -84,8 +87,8 @@ int IsXmlName(const char* name) {
   bool first = true;
   while (*s != '\0') {
     uint32_t c = 0;
-    if (!DecodeUtf8(&s, &c)) return 0;
-    if (first ? !IsNameStart(c) : !IsNameChar(c)) return 0;
+    if (!DecodeUtf8Char(&s, &c)) return 0;
+    if (first ? !IsXmlNameStartChar(c) : !IsXmlNameChar(c)) return 0;
     first = false;
   }
   return 1;

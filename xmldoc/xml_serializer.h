@@ -33,12 +33,17 @@ class TextSink {
 
 // Writes the document into *out (replacing its content), or piece by piece into sink: one node per
 // line with tab indentation where an element holds only elements, and no added whitespace inside an
-// element that has text. Text is written byte for byte apart from these escapes: "&", "<" and ">"
-// as entities, CR and the control characters other than tab and LF as character references, and a
-// text of only whitespace entirely as character references. Bytes 0x80 and above are written
-// unchanged. An empty document gives "".
+// element that has text. Element names, and the text of an element that holds what XML cannot,
+// are written with the escapes of xml_escape.h. Text is otherwise written byte for byte apart from
+// these: "&", "<" and ">" as entities, CR as a character reference, and a text of only whitespace
+// entirely as character references. An empty document gives "".
 void SerializeDocument(const pugi::xml_document& document, std::string* out);
 void SerializeDocument(const pugi::xml_document& document, TextSink* sink);
+
+// Reads the text of a file that SerializeDocument (or any XML writer) made into *document, with
+// the escapes of element names and of marked texts decoded. The text is taken as UTF-8 without
+// any conversion. status_out_of_memory when memory ran out; any other failure is the text's own.
+pugi::xml_parse_status ParseDocument(const std::string& text, pugi::xml_document* document);
 
 }  // namespace pelok
 
