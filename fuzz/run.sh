@@ -11,7 +11,7 @@ seconds=${2:-45}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 targets=(fuzz_ini_reader fuzz_value_encoding fuzz_bounded_string fuzz_store_file
-         fuzz_front_operations)
+         fuzz_front_operations fuzz_xml_escape)
 
 # One target: its verdict goes to $scratch/<target>.result, its output to <target>.log.
 run_target() {

@@ -21,3 +21,8 @@ add_dependencies(xml_document_shared_file_test PelXml)
 
 # The module exports its three entry points and nothing else.
 pelok_check_module_interface(PelXml)
+
+# The escapes on their own.
+pelok_add_test(xml_escape_test
+  SOURCES xml_escape_test.cpp ${PROJECT_SOURCE_DIR}/xmldoc/xml_escape.cpp
+          ${PROJECT_SOURCE_DIR}/xmldoc/xml_name.cpp)
