@@ -19,5 +19,5 @@ pelok_add_test(xml_document_shared_file_test
   LIBS pelok_pugixml pelok_platform)
 add_dependencies(xml_document_shared_file_test PelXml)
 
-# The module exports its three entry points and nothing else.
+# The module exports its three entry points and its marker, and nothing else.
 pelok_check_module_interface(PelXml)
