@@ -54,9 +54,8 @@ int FileReadsWhole(const char* path) {
 
 int IsSpecialFile(const char* path) {
   if (path == nullptr || path[0] == 0) return 0;
-  const HANDLE file =
-      CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
   const int special = GetFileType(file) != FILE_TYPE_DISK ? 1 : 0;
   CloseHandle(file);

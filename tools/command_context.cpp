@@ -34,8 +34,8 @@ bool CommandContext::ReadStore(std::vector<StoreEntry>* entries, bool* exists) {
   }
   // Refused before the registry is asked: a FIFO would block the reader, a device never end.
   if (!*exists && IsSpecialFile(store_path_)) {
-    Fail(kExitFailure, "the store file " + Quoted(store_path_) +
-                           " is no file (a FIFO, a device or a socket)");
+    Fail(kExitFailure,
+         "the store file " + Quoted(store_path_) + " is no file (a FIFO, a device or a socket)");
     return false;
   }
   return !*exists || ReadStoreFile(store_path_, "store file", entries);

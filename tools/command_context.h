@@ -58,9 +58,9 @@ bool ParseKeyAndName(const CommandLine& line, KeyName* key, std::string* name);
 
 // How ReadKeyValue went.
 enum class ValueRead {
-  kRead,     // *value and *stored_size hold it
-  kOdd,      // an odd value whose text is no data of its type either: its line is printed
-  kFailed,   // the registry failed; the failure line is printed
+  kRead,    // *value and *stored_size hold it
+  kOdd,     // an odd value whose text is no data of its type either: its line is printed
+  kFailed,  // the registry failed; the failure line is printed
 };
 
 // Reads the value of entry (as the store file was read) through the open key, into room for what

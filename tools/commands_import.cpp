@@ -252,7 +252,9 @@ int RunImport(CommandContext& context) {
   if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> imported;
   if (!context.ReadStoreFile(file, "import file", &imported,
-                             from_input ? "on standard input" : from_stream ? shown : "")) {
+                             from_input    ? "on standard input"
+                             : from_stream ? shown
+                                           : "")) {
     return kExitFailure;
   }
   ImportPlan plan;
