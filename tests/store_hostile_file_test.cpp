@@ -32,7 +32,15 @@ TEST_F(StoreHostileFileTest, ADirectoryIsNoStoreFile) {
   EXPECT_TRUE(FilesStartingWith("registry.xml.").empty()) << "nothing set aside or left beside";
 }
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+TEST_F(StoreHostileFileTest, ADeviceIsRefusedWithoutReadingIt) {
+  // The null device stands in every directory.
+  EXPECT_EQ(0, store_->OpenStoreFile(dir_.Join("NUL").c_str()));
+  EXPECT_EQ(0, store_->CreateKeyPath("share/app"));
+  EXPECT_EQ(0, store_->Save());
+  EXPECT_TRUE(FilesStartingWith("NUL").empty());
+}
+#else
 TEST_F(StoreHostileFileTest, AFifoIsRefusedWithoutWaitingForAWriter) {
   ASSERT_EQ(0, mkfifo(path_.c_str(), 0600));
   // Opening it to read would wait for ever for a writer.

@@ -71,7 +71,14 @@ TEST_F(XmlDocumentHostileFileTest, ADirectoryIsNeitherReadNorWritten) {
   EXPECT_TRUE(std::filesystem::is_empty(sub));
 }
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+TEST_F(XmlDocumentHostileFileTest, ADeviceIsRefusedWithoutReadingIt) {
+  IXmlDocument* document = NewDocument();
+  EXPECT_EQ(0, document->Load("NUL"));
+  EXPECT_EQ(kPelXmlUnreadable, document->Reserved6());
+  EXPECT_EQ(0, document->Save("NUL"));
+}
+#else
 TEST_F(XmlDocumentHostileFileTest, AFifoIsRefusedWithoutWaitingForAWriter) {
   const std::string fifo = dir_.Join("store.xml");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
