@@ -56,6 +56,11 @@ typedef void (*FARPROC)();
 #define FILE_CURRENT 1
 #define FILE_END 2
 
+#define FILE_TYPE_UNKNOWN 0x0000u
+#define FILE_TYPE_DISK 0x0001u
+#define FILE_TYPE_CHAR 0x0002u
+#define FILE_TYPE_PIPE 0x0003u
+
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #define MOVEFILE_WRITE_THROUGH 0x00000008u
 
@@ -93,6 +98,7 @@ typedef void (*FARPROC)();
 #define ERROR_BUSY 170u
 #define ERROR_ALREADY_EXISTS 183u
 #define ERROR_FILENAME_EXCED_RANGE 206u
+#define ERROR_BAD_FILE_TYPE 222u
 #define ERROR_FILE_TOO_LARGE 223u
 #define ERROR_DIRECTORY 267u
 
@@ -185,7 +191,10 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 // Files. As on Windows: a directory cannot be opened as a file, a read-only file cannot be
 // opened for writing, deleted or replaced by CREATE_ALWAYS (whoever the process runs as), and
 // OPEN_ALWAYS and CREATE_ALWAYS on an existing file leave ERROR_ALREADY_EXISTS as the last error.
-// A file handle is never the null pointer.
+// A file handle is never the null pointer. An existing file is opened without waiting: a FIFO
+// without a writer or a device that would block is open at once (a FIFO opened for writing
+// without a reader fails), and its handle stays non-blocking, so that a read of it returns what
+// is there or fails instead of waiting; GetFileType tells such handles from files.
 HANDLE CreateFileA(const char* path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
                    DWORD disposition, DWORD attributes, HANDLE template_file);
 BOOL CloseHandle(HANDLE handle);
@@ -194,6 +203,10 @@ BOOL WriteFile(HANDLE file, const void* buf, DWORD size, DWORD* written, void* o
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD method);
 BOOL FlushFileBuffers(HANDLE file);
 DWORD GetFileSize(HANDLE file, DWORD* size_high);
+// FILE_TYPE_DISK for a regular file or a directory, FILE_TYPE_PIPE for a FIFO or a socket,
+// FILE_TYPE_CHAR for a device (a block device too: read through a handle it is a stream without
+// the end that a file's size gives), FILE_TYPE_UNKNOWN with the last error set on failure.
+DWORD GetFileType(HANDLE file);
 // From fstat: the volume serial number is the device, the file index the inode, the last write
 // and access times the modification and access times (to 100 ns). POSIX keeps no creation time:
 // ftCreationTime is 0.

@@ -35,6 +35,10 @@ int FileReadsWhole(const char* path) {
   const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return 0;
+  }
   char chunk[4096];
   DWORD read = 0;
   int whole = 0;
@@ -46,6 +50,16 @@ int FileReadsWhole(const char* path) {
   }
   CloseHandle(file);
   return whole;
+}
+
+int IsSpecialFile(const char* path) {
+  if (path == nullptr || path[0] == 0) return 0;
+  const HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  const int special = GetFileType(file) != FILE_TYPE_DISK ? 1 : 0;
+  CloseHandle(file);
+  return special;
 }
 
 int SetStoreFileAside(const char* path) {

@@ -12,8 +12,13 @@ namespace pelok {
 // does not fit in out_size bytes.
 int SetAsideName(const char* path, const SYSTEMTIME& time, int attempt, char* out, int out_size);
 
-// 1 when the file at path can be opened and read to its end without an error.
+// 1 when the file at path can be opened and read to its end without an error; 0 for anything
+// that is no file of the disk (a FIFO, a device), which is never read.
 int FileReadsWhole(const char* path);
+
+// 1 when something stands at path that opens as no file of the disk: a FIFO, a device, a
+// socket. Found without waiting and without reading a byte.
+int IsSpecialFile(const char* path);
 
 // Renames the file at path to a free SetAsideName, so that a new store can take its place
 // while its bytes stay on the disk. 0 (nothing renamed) when the file cannot be read whole,

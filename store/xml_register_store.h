@@ -26,8 +26,10 @@ class XmlRegisterStore : public Component<IRegisterStore, component_id::kXmlRegi
   XmlRegisterStore();
 
   // Makes file_name (relative names against GetRootPath) the store file and loads it, or
-  // creates it when it does not exist. A file that exists but does not load is first kept
-  // aside under a ".corrupt-" name (see SetStoreFileAside), then replaced by an empty store.
+  // creates it when it does not exist. A file that exists and is certainly damaged is first
+  // kept aside under a ".corrupt-" name (see SetStoreFileAside), then replaced by an empty
+  // store; one that could not be read (no memory, a read error) fails the open and stays, and
+  // a FIFO or a device is refused unread.
   int OpenStoreFile(const char* file_name) override;
   // Adds the missing elements of the key path and saves; 1 when every part exists.
   int CreateKeyPath(const char* key_path) override;

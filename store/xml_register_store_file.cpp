@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/win32_api.h"
+#include "store/document_load_failure.h"
 #include "store/key_path.h"
 #include "store/root_path.h"
 #include "store/store_file.h"
@@ -24,6 +25,8 @@ int XmlRegisterStore::OpenStoreFile(const char* file_name) {
   if (!ResolvePath(file_name, resolved, kPathBufferSize)) return 0;
   std::memcpy(store_file_, resolved, sizeof(store_file_));
   document_is_file_ = 0;
+  // A FIFO would block every reader, a device such as /dev/zero never ends: neither is a store.
+  if (IsSpecialFile(store_file_)) return 0;
 
   if (FileExists(store_file_, 0)) {
     const DWORD attributes = GetFileAttributesA(store_file_);
@@ -33,11 +36,21 @@ int XmlRegisterStore::OpenStoreFile(const char* file_name) {
     int loaded = LoadDocument();
     if (loaded && HoldsRegister()) return loaded;
     if (!loaded) {
-      // A load also fails for want of memory or for a read error. Only a file that reads
-      // whole and still does not load into a fresh document is damaged.
-      if (!FileReadsWhole(store_file_) || !RenewDocument()) return 0;
-      loaded = LoadDocument();
-      if (loaded && HoldsRegister()) return loaded;
+      // A load also fails for want of memory or for a read error, which is a failure of this
+      // open and never a reason to set the file aside. Our PelXml tells which it was
+      // (store/document_load_failure.h). Of another document component only this is known: a
+      // file that reads whole and still does not load into a fresh document is damaged.
+      switch (WhyLoadFailed(document_)) {
+        case LoadFailure::kUnreadable:
+          return 0;
+        case LoadFailure::kDamaged:
+          break;
+        case LoadFailure::kUntold:
+          if (!FileReadsWhole(store_file_) || !RenewDocument()) return 0;
+          loaded = LoadDocument();
+          if (loaded && HoldsRegister()) return loaded;
+          break;
+      }
     }
     // Damaged, cut short or not a store at all: its bytes are kept beside it, never
     // deleted or written over. If they cannot be moved, the store stays unopened.

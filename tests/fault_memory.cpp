@@ -14,6 +14,7 @@ namespace {
 std::atomic<long> uses{0};
 std::atomic<long> fail_at{0};  // 0: no fault
 std::atomic<bool> fail_on{false};
+std::atomic<size_t> largest_allowed{0};  // 0: any size
 
 // Counts the allocation; false when it is to fail.
 bool Allowed() {
@@ -24,7 +25,14 @@ bool Allowed() {
   return use > at && !fail_on.load();
 }
 
-void* PugiAllocate(size_t size) { return Allowed() ? std::malloc(size) : nullptr; }
+bool AllowedSize(size_t size) {
+  const size_t limit = largest_allowed.load();
+  return limit == 0 || size <= limit;
+}
+
+void* PugiAllocate(size_t size) {
+  return Allowed() && AllowedSize(size) ? std::malloc(size) : nullptr;
+}
 void PugiDeallocate(void* block) { std::free(block); }
 
 }  // namespace
@@ -40,11 +48,14 @@ void FailAllocation(long nth, bool persistent) {
   fail_at.store(nth);
 }
 
+void FailAllocationsLargerThan(size_t bytes) { largest_allowed.store(bytes); }
+
 long AllocationCount() { return uses.load(); }
 
 void RestoreMemory() {
   fail_at.store(0);
   uses.store(0);
+  largest_allowed.store(0);
 }
 
 }  // namespace fault
@@ -52,14 +63,14 @@ void RestoreMemory() {
 
 // Every operator new of the process goes through the counter while a fault is set.
 void* operator new(size_t size) {
-  if (!pelok::fault::Allowed()) throw std::bad_alloc();
+  if (!pelok::fault::Allowed() || !pelok::fault::AllowedSize(size)) throw std::bad_alloc();
   void* block = std::malloc(size == 0 ? 1 : size);
   if (block == nullptr) throw std::bad_alloc();
   return block;
 }
 void* operator new[](size_t size) { return operator new(size); }
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  if (!pelok::fault::Allowed()) return nullptr;
+  if (!pelok::fault::Allowed() || !pelok::fault::AllowedSize(size)) return nullptr;
   return std::malloc(size == 0 ? 1 : size);
 }
 void* operator new[](size_t size, const std::nothrow_t& tag) noexcept {

@@ -5,6 +5,8 @@
 #ifndef PELOK_TESTS_FAULT_MEMORY_H_
 #define PELOK_TESTS_FAULT_MEMORY_H_
 
+#include <cstddef>
+
 namespace pelok {
 namespace fault {
 
@@ -13,9 +15,12 @@ void InstallMemoryFaults();
 
 // From now on the nth allocation (1 = the next one) fails; with persistent every later one too.
 void FailAllocation(long nth, bool persistent = false);
+// From now on every allocation of more than bytes fails, as under a limit of the process's
+// memory that leaves room for small blocks only (0: no such limit).
+void FailAllocationsLargerThan(size_t bytes);
 // Allocations counted since the last RestoreMemory, failed ones included.
 long AllocationCount();
-// Ends the fault and zeroes the counter.
+// Ends the faults and zeroes the counter.
 void RestoreMemory();
 
 }  // namespace fault

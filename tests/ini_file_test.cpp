@@ -1,5 +1,9 @@
 // GetPrivateProfileStringA as Windows reads INI files. The same expectations run against the real
 // Win32 API in the Windows build, which keeps our POSIX reading honest.
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -198,6 +202,23 @@ TEST_F(IniFileTest, PathMayUseBackslashes) {
   EXPECT_EQ(GetPrivateProfileStringA("s", "k", "d", buf, sizeof(buf), backslashed.c_str()), 1u);
   EXPECT_STREQ(buf, "v");
 }
+
+#if !defined(_WIN32)
+// A DLL registry file that names a FIFO or a device reads as a missing file, at once: reading
+// it would wait for ever for a writer, or (/dev/zero) never end.
+TEST_F(IniFileTest, AFifoOrADeviceReadsAsAMissingFile) {
+  ASSERT_EQ(0, mkfifo(path_.c_str(), 0600));
+  EXPECT_EQ("fallback", Read("361", "DLL", "fallback"));
+  DWORD result = 0;
+  EXPECT_EQ(std::string("\0\0", 2), ReadList(nullptr, 2, &result).substr(0, 2));
+  EXPECT_EQ(0u, result);
+  for (const char* device : {"/dev/zero", "/dev/null"}) {
+    std::string buf(64, '#');
+    EXPECT_EQ(7u, GetPrivateProfileStringA("361", "DLL", "default", &buf[0], 64, device));
+    EXPECT_STREQ("default", buf.c_str()) << device;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace pelok

@@ -1,7 +1,13 @@
 // File handles: CreateFileA dispositions, reading, writing, the file pointer and the size. Run
 // against the real Win32 API in the Windows build as well.
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/win32_api.h"
@@ -233,6 +239,55 @@ TEST_F(FileHandleTest, PathMayUseBackslashes) {
   CloseHandle(file);
   EXPECT_EQ(Contents(dir_.Join("sub/file.txt")), "ok");
 }
+
+TEST_F(FileHandleTest, AFileIsOfTheDiskType) {
+  HANDLE file = Open(path_, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FILE_TYPE_DISK, GetFileType(file));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_EQ(FILE_TYPE_UNKNOWN, GetFileType(INVALID_HANDLE_VALUE));
+}
+
+#if defined(_WIN32)
+TEST_F(FileHandleTest, ADeviceIsOfTheCharacterType) {
+  HANDLE file = Open("NUL", GENERIC_READ, OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FILE_TYPE_CHAR, GetFileType(file));
+  EXPECT_TRUE(CloseHandle(file));
+}
+#else
+TEST_F(FileHandleTest, ADeviceIsOfTheCharacterType) {
+  for (const char* device : {"/dev/null", "/dev/zero"}) {
+    HANDLE file = Open(device, GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << device;
+    EXPECT_EQ(FILE_TYPE_CHAR, GetFileType(file)) << device;
+    EXPECT_TRUE(CloseHandle(file));
+  }
+}
+
+// A FIFO opens at once, without a writer (a blocking open would wait for ever), shows itself as
+// a pipe, and a read of it answers at once too: there is nothing.
+TEST_F(FileHandleTest, AFifoOpensWithoutWaitingAndIsOfThePipeType) {
+  ASSERT_EQ(0, mkfifo(path_.c_str(), 0600));
+  HANDLE file = Open(path_, GENERIC_READ, OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FILE_TYPE_PIPE, GetFileType(file));
+  char byte = 0;
+  DWORD read = 1;
+  EXPECT_TRUE(ReadFile(file, &byte, 1, &read, nullptr));
+  EXPECT_EQ(0u, read);
+  EXPECT_TRUE(CloseHandle(file));
+  // Opened for writing without a reader it fails at once instead of waiting for one.
+  EXPECT_EQ(INVALID_HANDLE_VALUE, Open(path_, GENERIC_WRITE, OPEN_EXISTING));
+  // A file opened for reading reads on as files do: nothing is left non-blocking.
+  ASSERT_TRUE(test::WriteFileBytes(dir_.Join("plain.bin"), "abc"));
+  file = Open(dir_.Join("plain.bin"), GENERIC_READ, OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(0, fcntl(static_cast<int>(reinterpret_cast<intptr_t>(file)), F_GETFL) & O_NONBLOCK);
+  EXPECT_EQ(FILE_TYPE_DISK, GetFileType(file));
+  EXPECT_TRUE(CloseHandle(file));
+}
+#endif
 
 }  // namespace
 }  // namespace pelok

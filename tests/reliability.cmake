@@ -35,6 +35,12 @@ if(NOT WIN32)
     LIBS pelok_in_process_registry pelok_core
     NO_VALGRIND)
   set_target_properties(fault_injection_test PROPERTIES ENABLE_EXPORTS ON)
+  # Memory that has room for small blocks only: a store file too large for it is no damage.
+  pelok_add_test(fault_memory_limit_test
+    SOURCES fault_memory_limit_test.cpp fault_memory.cpp
+    LIBS pelok_in_process_registry pelok_core
+    NO_VALGRIND)
+  set_target_properties(fault_memory_limit_test PROPERTIES ENABLE_EXPORTS ON)
   pelok_add_test(fault_scenarios_test SOURCES fault_scenarios_test.cpp
                  LIBS pelok_in_process_registry pelok_core)
   set_target_properties(fault_scenarios_test PROPERTIES ENABLE_EXPORTS ON)

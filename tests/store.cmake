@@ -13,6 +13,7 @@ foreach(name
     store_names_test
     registry_code_page_test
     store_open_test
+    store_hostile_file_test
     persistence_roundtrip_test
     persistence_file_format_test
     persistence_recovery_test
@@ -36,3 +37,9 @@ pelok_add_test(store_sharing_test
   SOURCES store_sharing_test.cpp model_store.cpp model_store_file.cpp pelreg_runner.cpp
   LIBS pelok_pugixml NO_MAIN)
 add_dependencies(store_sharing_test pelreg PelReg PelFact PelXml)
+
+# A document component of another maker, whose reserved slots the store must never call.
+pelok_add_module(PelForeignXml SOURCES support/foreign_xml_module.cpp LIBS pelok_platform)
+pelok_add_test(store_foreign_document_test
+  SOURCES store_foreign_document_test.cpp persistence_host.cpp)
+add_dependencies(store_foreign_document_test PelReg PelFact PelXml PelForeignXml)

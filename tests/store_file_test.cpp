@@ -2,6 +2,9 @@
 #include "store/store_file.h"
 
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -98,6 +101,36 @@ TEST(CreateNewEmptyFileTest, CreatesOnlyWhatDoesNotExist) {
   EXPECT_EQ("kept", bytes);
   EXPECT_EQ(0, CreateNewEmptyFile(dir.Join("no\\such\\dir.xml").c_str()));
 }
+
+TEST(StoreFileKindTest, OnlyAFileIsReadOrSetAside) {
+  TempDir dir;
+  const std::string file = dir.Join("registry.xml");
+  ASSERT_TRUE(test::WriteFileBytes(file, "<processregister/>"));
+  EXPECT_EQ(0, IsSpecialFile(file.c_str()));
+  EXPECT_EQ(1, FileReadsWhole(file.c_str()));
+  EXPECT_EQ(0, IsSpecialFile(dir.Join("missing.xml").c_str()));
+  EXPECT_EQ(0, FileReadsWhole(dir.Join("missing.xml").c_str()));
+  EXPECT_EQ(0, IsSpecialFile(dir.path().c_str())) << "a directory is no special file";
+  EXPECT_EQ(0, FileReadsWhole(dir.path().c_str()));
+}
+
+#if !defined(_WIN32)
+TEST(StoreFileKindTest, AFifoOrADeviceIsNeverRead) {
+  TempDir dir;
+  const std::string fifo = dir.Join("registry.xml");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  // Each of these would wait for ever for a writer if it opened the FIFO to read it.
+  EXPECT_EQ(1, IsSpecialFile(fifo.c_str()));
+  EXPECT_EQ(0, FileReadsWhole(fifo.c_str()));
+  EXPECT_EQ(0, SetStoreFileAside(fifo.c_str()));
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "not moved";
+  // /dev/zero never ends.
+  EXPECT_EQ(1, IsSpecialFile("/dev/zero"));
+  EXPECT_EQ(0, FileReadsWhole("/dev/zero"));
+  EXPECT_EQ(1, IsSpecialFile("/dev/null"));
+  EXPECT_EQ(0, FileReadsWhole("/dev/null"));
+}
+#endif
 
 }  // namespace
 }  // namespace pelok

@@ -4,7 +4,7 @@ target_link_libraries(pelreg_test_runner PUBLIC pelok_test_support)
 
 set(PELOK_PELREG_TESTS pelreg_values_test pelreg_tree_test pelreg_errors_test
     pelreg_reg_switches_test pelreg_listing_test pelreg_streams_test pelreg_safety_test
-    pelreg_names_test)
+    pelreg_names_test pelreg_hostile_store_test)
 if(NOT WIN32)
   # The file size limit of a process stands for a full disk; bash and its completion are tried
   # where they run.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "pelok/component.h"
 #include "tools/exit_status.h"
 #include "tools/failure_reason.h"
 #include "tools/system_files.h"
@@ -31,6 +32,12 @@ bool CommandContext::ReadStore(std::vector<StoreEntry>* entries, bool* exists) {
     Fail(kExitFailure, "the store file " + Quoted(store_path_) + " is a directory");
     return false;
   }
+  // Refused before the registry is asked: a FIFO would block the reader, a device never end.
+  if (!*exists && IsSpecialFile(store_path_)) {
+    Fail(kExitFailure,
+         "the store file " + Quoted(store_path_) + " is no file (a FIFO, a device or a socket)");
+    return false;
+  }
   return !*exists || ReadStoreFile(store_path_, "store file", entries);
 }
 
@@ -39,7 +46,10 @@ bool CommandContext::ReadStoreFile(const std::string& path, const char* what,
   const std::string named =
       std::string("the ") + what + " " + (shown.empty() ? Quoted(path) : shown);
   if (!IsFile(path)) {
-    Fail(kExitFailure, "cannot read " + named + ": no such file");
+    Fail(kExitFailure, "cannot read " + named + ": " +
+                           (IsDirectory(path)     ? "it is a directory"
+                            : IsSpecialFile(path) ? "it is no file (a FIFO, a device or a socket)"
+                                                  : "no such file"));
     return false;
   }
   StoreDocument document(host_.CreateDocument());
@@ -112,13 +122,53 @@ bool ParseKeyAndName(const CommandLine& line, KeyName* key, std::string* name) {
   return true;
 }
 
-bool ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& key,
-                  const std::string& name, ValueData* value, int* stored_size) {
-  if (!context.Session()->ReadValue(handle, name, value, stored_size)) {
-    Fail(kExitFailure, "cannot read the value " + Quoted(name) + " of the key " + Quoted(key.path));
-    return false;
+namespace {
+
+// The bytes the data of a value takes, as its text in the file holds it: text with its
+// terminator, two digits a byte of binary data, 4 bytes of a number.
+size_t ContentBytes(const StoreEntry& entry) {
+  switch (entry.type) {
+    case value_type::kUint32:
+      return 4;
+    case value_type::kBinary:
+      return entry.text.size() / 2;
+    default:
+      return entry.text.size() + 1;
   }
-  return true;
+}
+
+}  // namespace
+
+ValueRead ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& key,
+                       const StoreEntry& entry, ValueData* value, int* stored_size) {
+  const size_t content = ContentBytes(entry);
+  const size_t room = static_cast<size_t>(kPathBufferSize);
+  const size_t capacity = content < room ? room : content + 1;
+  int claimed = static_cast<int>(capacity);
+  if (context.Session()->ReadValue(handle, entry.name, capacity, value, &claimed)) {
+    *stored_size = claimed;
+    return ValueRead::kRead;
+  }
+  // Refused. A size left as the room was given is a value not found, and a value whose size is
+  // that of its text failed for another reason: the registry failed. Any other size is one
+  // that the value's text cannot hold.
+  if (claimed == static_cast<int>(capacity) || claimed == static_cast<int>(content)) {
+    Fail(kExitFailure,
+         "cannot read the value " + Quoted(entry.name) + " of the key " + Quoted(key.path));
+    return ValueRead::kFailed;
+  }
+  const std::string odd = "the value " + Quoted(entry.name) + " of the key " + Quoted(key.path) +
+                          " claims " + std::to_string(claimed) +
+                          " bytes, which its text does not hold";
+  std::string error;
+  if (!ParseValueText(entry.type, entry.text, value, &error)) {
+    Warn(odd + ", and its text is no " + TypeName(entry.type) + " data (" + error +
+         "); set or delete it to mend it");
+    return ValueRead::kOdd;
+  }
+  *stored_size = static_cast<int>(value->bytes.size());
+  Warn(odd + "; shown as the file holds it (set or delete it to mend it)");
+  return ValueRead::kRead;
 }
 
 namespace {

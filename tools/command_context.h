@@ -56,9 +56,19 @@ class CommandContext {
 // The KEY argument, and NAME after it when name is not null; false with the usage line printed.
 bool ParseKeyAndName(const CommandLine& line, KeyName* key, std::string* name);
 
-// Reads a value through the open key; false with the failure line printed.
-bool ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& key,
-                  const std::string& name, ValueData* value, int* stored_size);
+// How ReadKeyValue went.
+enum class ValueRead {
+  kRead,    // *value and *stored_size hold it
+  kOdd,     // an odd value whose text is no data of its type either: its line is printed
+  kFailed,  // the registry failed; the failure line is printed
+};
+
+// Reads the value of entry (as the store file was read) through the open key, into room for what
+// the entry's text holds: the size the value claims is never believed. An odd value, whose size
+// the registry gives as one its text cannot hold, is taken from the file's text as it stands,
+// with a line on standard error that says so, so that one odd value fails no command.
+ValueRead ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& key,
+                       const StoreEntry& entry, ValueData* value, int* stored_size);
 
 // The failure line of a store file the registry could not write ("cannot write the store file
 // '...': no space left on the device"), the reason found by trying; extra is about how many bytes

@@ -225,12 +225,15 @@ int RunImport(CommandContext& context) {
   if (!CheckArgumentCount(line, 1, 1, {"FILE"}, &error)) return Fail(kExitUsage, error);
   const bool from_input = line.args[0] == "-";
   std::string file = from_input ? "standard input" : AbsoluteName(line.args[0]);
-  // Standard input is read whole into a file of its own first: the document reads files.
+  // Standard input, and a FIFO named as the file ("import <(...)"), are read whole (up to the
+  // limit of ReadFileBytes) into a file of their own first: the document reads files only.
+  const bool from_stream = from_input || IsSpecialFile(file);
+  const std::string shown = from_input ? "standard input" : Quoted(file);
   TempFileGuard input_file;
-  if (from_input) {
+  if (from_stream) {
     std::string bytes;
-    if (!ReadFileBytes("-", &bytes, &error)) {
-      return Fail(kExitFailure, "cannot read standard input" + Because(error));
+    if (!ReadFileBytes(from_input ? "-" : file, &bytes, &error)) {
+      return Fail(kExitFailure, "cannot read " + shown + Because(error));
     }
     if (!CreateTempFile(&file, &error)) {
       return Fail(kExitFailure, "cannot create a temporary file" + Because(error));
@@ -240,11 +243,12 @@ int RunImport(CommandContext& context) {
       return Fail(kExitFailure, "cannot write the temporary file " + Quoted(file) + Because(error));
     }
   }
-  const std::string shown = from_input ? "standard input" : Quoted(file);
   if (!context.OpenFramework()) return kExitFailure;
   std::vector<StoreEntry> imported;
   if (!context.ReadStoreFile(file, "import file", &imported,
-                             from_input ? "on standard input" : "")) {
+                             from_input    ? "on standard input"
+                             : from_stream ? shown
+                                           : "")) {
     return kExitFailure;
   }
   ImportPlan plan;

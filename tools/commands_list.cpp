@@ -58,7 +58,9 @@ int Listing::Records(const KeyName& key, const StoreEntry& entry, const std::str
     if (!child.is_value) continue;
     ValueData value;
     int size = 0;
-    if (!ReadKeyValue(context_, handle, key, child.name, &value, &size)) return kExitFailure;
+    const ValueRead read = ReadKeyValue(context_, handle, key, child, &value, &size);
+    if (read == ValueRead::kFailed) return kExitFailure;
+    if (read == ValueRead::kOdd) continue;
     const std::string data = FormatValue(value.type, value.bytes.data(), value.bytes.size());
     Record(prefix + child.name + "\t" + TypeName(value.type) + "\t" + std::to_string(size) + "\t" +
            (line_.nul ? data : OneLine(data)));
@@ -84,7 +86,9 @@ int Listing::Json(const KeyName& key, const StoreEntry& entry, std::string* json
     if (!child.is_value) continue;
     ValueData value;
     int size = 0;
-    if (!ReadKeyValue(context_, handle, key, child.name, &value, &size)) return kExitFailure;
+    const ValueRead read = ReadKeyValue(context_, handle, key, child, &value, &size);
+    if (read == ValueRead::kFailed) return kExitFailure;
+    if (read == ValueRead::kOdd) continue;
     *json += (first ? "{" : ",{") + JsonValueMembers(child.name, value, size) + "}";
     first = false;
   }

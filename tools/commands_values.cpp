@@ -94,7 +94,10 @@ int RunGet(CommandContext& context) {
   if (handle == 0) return CannotOpenKey(context, key);
   ValueData value;
   int size = 0;
-  if (!ReadKeyValue(context, handle, key, name, &value, &size)) return kExitFailure;
+  // An odd value that cannot be shown is the one thing asked for: the command fails.
+  if (ReadKeyValue(context, handle, key, *value_entry, &value, &size) != ValueRead::kRead) {
+    return kExitFailure;
+  }
   if (line.json) {
     const std::string json =
         "{\"key\":" + JsonString(key.path) + "," + JsonValueMembers(name, value, size) + "}\n";

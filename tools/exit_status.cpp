@@ -35,6 +35,15 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
+void Warn(const std::string& message) { Fail(kExitOk, message); }
+
+int FailForWantOfMemory() {
+  std::fflush(stdout);
+  std::fputs("pelreg: not enough memory\n", stderr);
+  std::fflush(stderr);
+  return kExitFailure;
+}
+
 std::string Quoted(const std::string& text) { return "'" + WithoutControlCharacters(text) + "'"; }
 
 }  // namespace tool

@@ -18,6 +18,13 @@ enum ExitStatus {
 // and returns status.
 int Fail(int status, const std::string& message);
 
+// Prints "pelreg: <message>" the same way, for something odd that does not fail the command.
+void Warn(const std::string& message);
+
+// Prints the line of a process that ran out of memory, taking no memory itself, and returns
+// kExitFailure.
+int FailForWantOfMemory();
+
 // "'text'": how names and paths appear inside messages, control characters as \xNN.
 std::string Quoted(const std::string& text);
 

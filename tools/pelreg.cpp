@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "pelok/component.h"
@@ -49,10 +50,7 @@ int CheckOutput(int status) {
   return Fail(kExitFailure, "cannot write to standard output" + Because(LibraryReason(errno)));
 }
 
-}  // namespace
-
-int RunPelreg(int argc, const char* const* argv) {
-  PrepareStreams();
+int RunCommandLine(int argc, const char* const* argv) {
   CommandLine line;
   std::string error;
   if (!ParseCommandLine(argc, argv, &line, &error)) return Fail(kExitUsage, error);
@@ -75,6 +73,20 @@ int RunPelreg(int argc, const char* const* argv) {
   // Every key closed and the front destroyed, which writes the store file once more.
   context.CloseRegistry();
   return CheckOutput(status);
+}
+
+}  // namespace
+
+int RunPelreg(int argc, const char* const* argv) {
+  PrepareStreams();
+  // Memory may run out anywhere (a large value, a large store, a limit on the process): the
+  // command fails as any failure of the system does, with its one line, instead of aborting.
+  // What the command held is given back on the way out, before the line is printed.
+  try {
+    return RunCommandLine(argc, argv);
+  } catch (const std::bad_alloc&) {
+    return FailForWantOfMemory();
+  }
 }
 
 }  // namespace tool

@@ -37,26 +37,25 @@ uint32_t RegistrySession::OpenKey(const KeyName& key) {
   return handle;
 }
 
-bool RegistrySession::ReadValue(uint32_t key, const std::string& name, ValueData* value,
-                                int* stored_size) {
-  // A number is always written as 4 bytes, whatever size the value was given.
-  int capacity = kPathBufferSize;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    std::vector<uint8_t> data(static_cast<size_t>(capacity) + 4, 0);
-    int type = 0;
-    int size = capacity;
-    const int found = front_->QueryValue(key, name.c_str(), &type, data.data(), &size);
-    if (found && size >= 0 && size <= capacity) {
-      value->type = type;
-      *stored_size = size;
-      const size_t kept = type == value_type::kUint32 ? 4 : static_cast<size_t>(size);
-      value->bytes.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(kept));
-      return true;
-    }
-    // A query that found the value tells the size it needs.
-    if (found || size <= capacity || size > kMaxValueSize) return false;
-    capacity = size;
+bool RegistrySession::ReadValue(uint32_t key, const std::string& name, size_t capacity,
+                                ValueData* value, int* stored_size) {
+  // Room is taken for what the value's text holds, never for the size the value claims: a store
+  // file may claim any size, and believing it made one value cost gigabytes. A number is always
+  // given as 4 bytes, whatever size it was set with.
+  if (capacity == 0 || capacity > static_cast<size_t>(kMaxValueSize)) return false;
+  std::vector<uint8_t> data(capacity + 4, 0);
+  int type = 0;
+  int size = static_cast<int>(capacity);
+  if (front_->QueryValue(key, name.c_str(), &type, data.data(), &size) && size >= 0 &&
+      static_cast<size_t>(size) <= capacity) {
+    value->type = type;
+    *stored_size = size;
+    const size_t kept = type == value_type::kUint32 ? 4 : static_cast<size_t>(size);
+    value->bytes.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(kept));
+    return true;
   }
+  // A query that found the value tells the size it claims.
+  *stored_size = size;
   return false;
 }
 

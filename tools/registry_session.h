@@ -22,8 +22,11 @@ class RegistrySession {
   bool Begin(const std::string& store_name, const std::string& root_directory);
   // Opens the key, creating it in the store when it is not there; 0 on failure.
   uint32_t OpenKey(const KeyName& key);
-  // Reads a whole value of any size; *stored_size is the size it was given when it was set.
-  bool ReadValue(uint32_t key, const std::string& name, ValueData* value, int* stored_size);
+  // Reads a value into room for capacity bytes: what the store file's text of it holds, which
+  // the caller knows (the registry tells only the size the value claims). *stored_size is the
+  // size the value claims, also when the registry did not give it in that room.
+  bool ReadValue(uint32_t key, const std::string& name, size_t capacity, ValueData* value,
+                 int* stored_size);
   // Writes the store file through the open keys of the kind.
   bool Flush();
 

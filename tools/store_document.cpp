@@ -1,5 +1,6 @@
 #include "tools/store_document.h"
 
+#include <climits>
 #include <cstdlib>
 
 #include "pelok/component.h"
@@ -17,6 +18,15 @@ constexpr const char kDeclaration[] = "xml version=\"1.0\"";
 constexpr int kMaxDepth = 160;
 // The largest text read from a store file.
 constexpr size_t kMaxText = size_t{1} << 28;
+
+// An attribute's decimal number, held to the range of an int ("-5" stays -5, a number past the
+// range stops at its end, anything else is 0).
+int AttributeNumber(const std::string& text) {
+  const long long number = std::strtoll(text.c_str(), nullptr, 10);
+  if (number > INT_MAX) return INT_MAX;
+  if (number < INT_MIN) return INT_MIN;
+  return static_cast<int>(number);
+}
 
 }  // namespace
 
@@ -71,29 +81,30 @@ bool StoreDocument::ReadEntry(StoreEntry* entry, std::string* error) {
   std::string attribute;
   if (!ReadAttrib("type", &attribute)) return true;
   entry->is_value = true;
-  entry->type = std::atoi(attribute.c_str());
-  if (ReadAttrib("size", &attribute)) entry->size = std::atoi(attribute.c_str());
-  // Binary text takes two digits a byte; every other text fits its size.
-  const size_t hint = entry->size > 0 ? 2 * static_cast<size_t>(entry->size) + 1 : 0;
-  if (!ReadText(&entry->text, hint)) {
+  entry->type = AttributeNumber(attribute);
+  // What the size says is shown, never believed: the file may say anything there.
+  if (ReadAttrib("size", &attribute)) entry->size = AttributeNumber(attribute);
+  if (!ReadText(&entry->text)) {
     *error = "the text of the value " + entry->name + " cannot be read";
     return false;
   }
   return true;
 }
 
-bool StoreDocument::ReadText(std::string* text, size_t hint) {
-  size_t capacity = hint > kPathBufferSize ? hint : kPathBufferSize;
-  while (capacity <= kMaxText) {
+bool StoreDocument::ReadText(std::string* text) {
+  // The document tells no length: the buffer grows until the text fits, so that what is taken
+  // follows the text the file holds (four times it at most), never a size it claims.
+  size_t capacity = kPathBufferSize;
+  for (;;) {
     std::string buffer(capacity, '\0');
     if (document_->GetData(&buffer[0], static_cast<int>(capacity))) {
       buffer.resize(buffer.find('\0'));
       *text = std::move(buffer);
       return true;
     }
-    capacity *= 4;
+    if (capacity > kMaxText) return false;
+    capacity = capacity * 4 < kMaxText + 1 ? capacity * 4 : kMaxText + 1;
   }
-  return false;
 }
 
 bool StoreDocument::ReadAttrib(const char* name, std::string* text) {

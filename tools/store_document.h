@@ -17,7 +17,7 @@ struct StoreEntry {
   std::string name;
   bool is_value = false;  // it carries a "type" attribute
   int type = 0;
-  int size = 0;
+  int size = 0;      // what its "size" attribute says, which nothing is to rely on
   std::string text;  // a value's text as the file holds it
   std::vector<StoreEntry> children;
 };
@@ -45,7 +45,7 @@ class StoreDocument {
   bool ReadChildren(int depth, std::vector<StoreEntry>* children, std::string* error);
   bool ReadEntry(StoreEntry* entry, std::string* error);
   bool WriteEntry(const StoreEntry& entry);
-  bool ReadText(std::string* text, size_t hint);
+  bool ReadText(std::string* text);
   bool ReadAttrib(const char* name, std::string* text);
 
   IXmlDocument* document_;

@@ -16,8 +16,11 @@
 namespace pelok {
 namespace tool {
 
-// Something stands at path, following links, and it is not a directory.
+// A file stands at path, following links: a regular file, not a directory nor a special file.
 bool IsFile(const std::string& path);
+// Something stands at path, following links, that is neither a file nor a directory: a FIFO, a
+// device, a socket. Found without opening it where opening could wait (POSIX), without reading.
+bool IsSpecialFile(const std::string& path);
 // A directory stands at path, following links.
 bool IsDirectory(const std::string& path);
 // Something stands at path and carries the read-only mark (on POSIX: its owner may not write

@@ -93,7 +93,12 @@ bool SyncDirectoryOf(const std::string& system_path, std::string* reason) {
 
 bool IsFile(const std::string& path) {
   struct stat info;
-  return Status(path, &info) && !S_ISDIR(info.st_mode);
+  return Status(path, &info) && S_ISREG(info.st_mode);
+}
+
+bool IsSpecialFile(const std::string& path) {
+  struct stat info;
+  return Status(path, &info) && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
 bool IsDirectory(const std::string& path) {

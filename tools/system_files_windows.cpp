@@ -55,9 +55,24 @@ constexpr size_t kWriteChunk = size_t{1} << 20;
 
 }  // namespace
 
+bool IsSpecialFile(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  // A device ("NUL", "COM1") or a pipe opens as a handle of another type than a disk file's.
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool special = GetFileType(file) != FILE_TYPE_DISK;
+  CloseHandle(file);
+  return special;
+}
+
 bool IsFile(const std::string& path) {
   const DWORD attributes = Attributes(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         !IsSpecialFile(path);
 }
 
 bool IsDirectory(const std::string& path) {

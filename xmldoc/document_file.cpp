@@ -35,6 +35,15 @@ class ScopedHandle {
   HANDLE handle_;
 };
 
+// Whether the open handle is a file of the disk. Anything else at a document's path (a FIFO, a
+// device, a socket) is refused before a byte is read: a FIFO would block the reader until some
+// writer came, a device such as /dev/zero would never end. ERROR_BAD_FILE_TYPE then says why.
+bool IsDiskFile(HANDLE file) {
+  if (GetFileType(file) == FILE_TYPE_DISK) return true;
+  SetLastError(ERROR_BAD_FILE_TYPE);
+  return false;
+}
+
 constexpr DWORD kChunk = 1u << 20;
 constexpr DWORD kHashPiece = 64u * 1024;
 constexpr DWORD kInvalidFileSize = 0xFFFFFFFFu;
@@ -224,7 +233,7 @@ bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp) {
   if (stamp != nullptr) *stamp = FileStamp();
   ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
+  if (!file.valid() || !IsDiskFile(file.get())) return false;
   const FileStamp before = StampHandle(file.get());
   DWORD high = 0;
   const DWORD size = GetFileSize(file.get(), &high);
@@ -253,7 +262,7 @@ bool HashFile(const char* path, ContentHash* hash, FileStamp* stamp) {
   *stamp = FileStamp();
   ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
+  if (!file.valid() || !IsDiskFile(file.get())) return false;
   const FileStamp before = StampHandle(file.get());
   ContentHasher hasher;
   std::string piece(kHashPiece, '\0');
@@ -331,6 +340,8 @@ bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp
   }
   ScopedHandle original(CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Only a file is replaced: a FIFO or a device at the path stays what it is.
+  if (original.valid() && !IsDiskFile(original.get())) return false;
   BY_HANDLE_FILE_INFORMATION info = {};
   const bool replaces = original.valid() && GetFileInformationByHandle(original.get(), &info);
   const std::string temporary = TemporaryName(path);

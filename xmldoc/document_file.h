@@ -38,11 +38,14 @@ uint64_t SystemTimeNow();
 // The stamp of the file at path now; invalid when it cannot be opened.
 FileStamp StampFile(const char* path);
 
-// Reads the whole file into *bytes. False when it cannot be opened or read. *stamp (may be null)
-// receives the file's stamp when it was the same before and after the read, else an invalid one.
+// Reads the whole file into *bytes. False when it cannot be opened or read, or is no file of the
+// disk (a FIFO, a device: ERROR_BAD_FILE_TYPE), which is refused before it is read. *stamp (may be
+// null) receives the file's stamp when it was the same before and after the read, else an invalid
+// one.
 bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp = nullptr);
 
-// The hash of the file's content, read in pieces. False when it cannot be opened or read. *stamp
+// The hash of the file's content, read in pieces. False when it cannot be opened or read, or is
+// no file of the disk. *stamp
 // receives the file's stamp when it was the same before and after the read, else an invalid one.
 bool HashFile(const char* path, ContentHash* hash, FileStamp* stamp);
 
@@ -71,9 +74,10 @@ std::string FinalPath(const char* path);
 // or the new. A file with more than one hard link, or whose owner this process cannot give
 // the temporary file, is written in place instead (after the temporary file has taken the
 // whole content, so that a full disk fails before the file is touched), which keeps its links
-// and owner. False, with the file unchanged, when the file is read-only or a directory, or when
-// any step before the move fails (the temporary file is removed then). *stamp (may be null)
-// receives the stamp of the file written when it is certain, else an invalid one.
+// and owner. False, with the file unchanged, when the file is read-only, a directory or no file of
+// the disk at all (a FIFO, a device), or when any step before the move fails (the temporary file is
+// removed then). *stamp (may be null) receives the stamp of the file written when it is certain,
+// else an invalid one.
 bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp* stamp = nullptr);
 
 // Removes the temporary files that saves of the file at path (a final path) killed before they

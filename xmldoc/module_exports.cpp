@@ -1,4 +1,5 @@
-// The module's three exports: the only names PelXml.dll exports.
+// The module's three framework exports. The fourth and last name PelXml.dll exports, the marker
+// PelXmlDocumentLoadOutcomeSlot, stands with the document class (xmldoc/xml_document.cpp).
 #include <new>
 
 #include "pelok/component.h"

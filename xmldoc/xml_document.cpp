@@ -42,6 +42,7 @@
 #include <string>
 #include <utility>
 
+#include "pelok/export.h"
 #include "platform/win32_api.h"
 #include "xmldoc/document_file.h"
 #include "xmldoc/document_merge.h"
@@ -224,11 +225,15 @@ int XmlDocument::Load(const char* file) {
       // The document stays as it was; the next Load or Save tries again.
     }
     ResetPos();
+    load_outcome_ = kPelXmlLoaded;
     return 1;
   }
   Clear();
+  // Until the file has been read whole, nothing is known about its content.
+  load_outcome_ = kPelXmlUnreadable;
   try {
-    if (ReadDocument(file)) {
+    load_outcome_ = ReadDocument(file);
+    if (load_outcome_ == kPelXmlLoaded) {
       held_file_ = file;
       unreadable_file_.clear();
       refuse_every_save_ = false;
@@ -243,7 +248,7 @@ int XmlDocument::Load(const char* file) {
   return 0;
 }
 
-bool XmlDocument::ReadDocument(const char* file) {
+PelXmlLoadOutcome XmlDocument::ReadDocument(const char* file) {
   {
     // Opening a file is when the leftovers of saves that were killed go; only with the lock,
     // under which no save is under way.
@@ -256,16 +261,18 @@ bool XmlDocument::ReadDocument(const char* file) {
   std::string bytes;
   FileStamp stamp;
   uint64_t read_at = 0;
-  if (!ReadShared(file, false, &bytes, &stamp, &read_at)) return false;
+  if (!ReadShared(file, false, &bytes, &stamp, &read_at)) return kPelXmlUnreadable;
   // Zero bytes are an empty document.
   if (!bytes.empty()) {
     const pugi::xml_parse_status parsed = ParseDocument(bytes, &document_);
     ResetPos();
-    if (parsed != pugi::status_ok) return false;
+    // A parse that ran out of memory says nothing about the bytes.
+    if (parsed == pugi::status_out_of_memory) return kPelXmlUnreadable;
+    if (parsed != pugi::status_ok) return kPelXmlDamaged;
   }
   changed_ = false;
   Matched(std::move(bytes), stamp, read_at);
-  return true;
+  return kPelXmlLoaded;
 }
 
 int XmlDocument::Save(const char* file) {
@@ -321,3 +328,9 @@ int XmlDocument::SaveLocked(const char* file, const std::string& final_path) {
 }
 
 }  // namespace pelok
+
+// The marker of util/pelxml_load_outcome.h: the module that holds XmlDocument's code answers
+// for slot 6 of its documents. It stands beside the class rather than with the module's other
+// exports, so that every program that builds the class in (the registry built into a test) vouches
+// for it alike.
+extern "C" PELOK_EXPORT int PelXmlDocumentLoadOutcomeSlot() { return pelok::kPelXmlMarkerAnswer; }

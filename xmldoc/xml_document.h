@@ -17,6 +17,7 @@
 #include <string>
 
 #include "pelok/xml_document.h"
+#include "util/pelxml_load_outcome.h"
 #include "xmldoc/child_name_index.h"
 #include "xmldoc/content_hash.h"
 #include "xmldoc/document_file.h"
@@ -56,7 +57,9 @@ class XmlDocument final : public IXmlDocument {
   int SetData(const char* text) override;
   int EndEdit() override { return 1; }
 
-  int Reserved6() override { return 0; }
+  // Slot 6, PelXml's own (util/pelxml_load_outcome.h): why the last Load failed, so that the
+  // store tells a damaged file from one that merely could not be read.
+  int Reserved6() override { return load_outcome_; }
   int Reserved7() override { return 0; }
   int Reserved9() override { return 0; }
   int Reserved12() override { return 0; }
@@ -108,8 +111,8 @@ class XmlDocument final : public IXmlDocument {
   pugi::xml_node CurrentElement() const;
   // Forgets the tree and every position in it.
   void Clear();
-  // Reads and parses the file into the (cleared) document.
-  bool ReadDocument(const char* file);
+  // Reads and parses the file into the (cleared) document: kPelXmlLoaded, or why not.
+  PelXmlLoadOutcome ReadDocument(const char* file);
   // Something that GetChildNameByIndex counts has changed.
   void Edited() { ++edits_; }
   // Whether the held file still holds the base: the same stamp, and where that stamp alone
@@ -142,6 +145,8 @@ class XmlDocument final : public IXmlDocument {
   std::string unreadable_file_;
   // Set when a Load failed for want of memory: no file is written until a Load succeeds.
   bool refuse_every_save_ = false;
+  // How the last Load ended (slot 6).
+  PelXmlLoadOutcome load_outcome_ = kPelXmlLoaded;
 
   // The held file as it was when the document last matched it (loaded from it or saved to it):
   // its content (the base of a merge), its stamp, the hash of its content, and the system time

@@ -87,14 +87,21 @@ long long Now() {
 
 // Reads the file whole. *stable: whether its stamps were the same before and after the read,
 // and then *stamp holds them.
+// Only a regular file is read: anything else (a FIFO, a device such as /dev/zero) reads as no
+// file at all, found without waiting (the open does not block) and without reading a byte.
 std::shared_ptr<const std::string> ReadWhole(const char* path, Stamp* stamp, bool* stable) {
   *stable = false;
-  const int fd = SysOpen(path, O_RDONLY | O_CLOEXEC, 0);
+  const int fd = SysOpen(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
   if (fd < 0) return nullptr;
   struct stat before;
   struct stat after;
-  auto text = std::make_shared<std::string>();
   const bool stamped = SysFstat(fd, &before) == 0;
+  if (!stamped || !S_ISREG(before.st_mode) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    SysClose(fd);
+    return nullptr;
+  }
+  auto text = std::make_shared<std::string>();
   bool ok = true;
   char chunk[4096];
   for (;;) {
@@ -107,7 +114,7 @@ std::shared_ptr<const std::string> ReadWhole(const char* path, Stamp* stamp, boo
     text->append(chunk, static_cast<size_t>(n));
   }
   // A file that changed while it was read is given as read, but not kept.
-  if (ok && stamped && SysFstat(fd, &after) == 0 && Stamp(before) == Stamp(after)) {
+  if (ok && SysFstat(fd, &after) == 0 && Stamp(before) == Stamp(after)) {
     *stamp = Stamp(before);
     *stable = true;
   }
@@ -148,7 +155,7 @@ std::shared_ptr<const std::string> ReadIniFile(const char* path) {
   if (g_cache_gone) return ReadWhole(path, &stamp, &stable);
   struct stat info;
   if (SysStat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
-    // Missing, or not a plain file: whatever reading it gives, never kept.
+    // Missing, or not a plain file (which reads as missing): never kept.
     {
       std::lock_guard<std::mutex> scope(g_cache.lock);
       Forget(path);

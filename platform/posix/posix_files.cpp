@@ -34,14 +34,18 @@ BOOL FailIo(int fd, DWORD io_fault) {
 }
 
 // The file was found; refuse what Windows refuses on an existing file (a directory, writing to a
-// read-only file), then truncate if asked. Closes fd on failure.
+// read-only file), then truncate if asked. It was opened without waiting (O_NONBLOCK), which a
+// FIFO or a device would otherwise do; a regular file reads and writes as usual again, anything
+// else keeps answering at once. Closes fd on failure.
 bool PrepareExisting(int fd, bool write, bool truncate) {
   struct stat info;
   if (pelok::posix::SysFstat(fd, &info) != 0) {
     FailFromErrno();
   } else if (S_ISDIR(info.st_mode) || ((write || truncate) && !(info.st_mode & S_IWUSR))) {
     Fail(ERROR_ACCESS_DENIED);
-  } else if (truncate && pelok::posix::SysFtruncate(fd, 0) != 0) {
+  } else if (truncate && S_ISREG(info.st_mode) && pelok::posix::SysFtruncate(fd, 0) != 0) {
+    FailFromErrno();
+  } else if (S_ISREG(info.st_mode) && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     FailFromErrno();
   } else {
     return true;
@@ -124,7 +128,7 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD /*share*/,
         return INVALID_HANDLE_VALUE;
       }
     }
-    const int fd = pelok::posix::SysOpen(file.c_str(), flags, 0);
+    const int fd = pelok::posix::SysOpen(file.c_str(), flags | O_NONBLOCK, 0);
     if (fd < 0) {
       if (errno == ENOENT && may_create) continue;
       break;
@@ -242,6 +246,23 @@ BOOL FlushFileBuffers(HANDLE file) {
   if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
   if (pelok::posix::SysFsync(fd) != 0) return FailIo(fd, ERROR_WRITE_FAULT);
   return TRUE;
+}
+
+DWORD GetFileType(HANDLE file) {
+  const int fd = FdFromHandle(file);
+  if (fd < 0) {
+    Fail(ERROR_INVALID_HANDLE);
+    return FILE_TYPE_UNKNOWN;
+  }
+  struct stat info;
+  if (pelok::posix::SysFstat(fd, &info) != 0) {
+    FailFromErrno();
+    return FILE_TYPE_UNKNOWN;
+  }
+  SetLastError(NO_ERROR);
+  if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return FILE_TYPE_DISK;
+  if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return FILE_TYPE_PIPE;
+  return FILE_TYPE_CHAR;
 }
 
 DWORD GetFileSize(HANDLE file, DWORD* size_high) {
