@@ -22,7 +22,9 @@ constexpr char kTypeAttribute[] = "type";
 constexpr char kSizeAttribute[] = "size";
 constexpr unsigned kNumberSize = 4;
 
-bool IsUsableStoredSize(int size) { return size > 0 && static_cast<unsigned>(size) <= kMaxStoredValueSize; }
+bool IsUsableStoredSize(int size) {
+  return size > 0 && static_cast<unsigned>(size) <= kMaxStoredValueSize;
+}
 
 }  // namespace
 
@@ -121,7 +123,8 @@ int XmlRegisterStore::ReadBinary(void* data, unsigned capacity, int stored_size,
     }
   }
   if (block == nullptr) {
-    const unsigned first = capacity <= kMaxStoredValueSize ? 2 * capacity + 1 : 2 * kMaxStoredValueSize + 1;
+    const unsigned first =
+        capacity <= kMaxStoredValueSize ? 2 * capacity + 1 : 2 * kMaxStoredValueSize + 1;
     if (!ReadWholeText(first, &block, &length)) return 0;
   }
   // The digits decide. An odd number of them is no binary text: a retry cannot succeed either.

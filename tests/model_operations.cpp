@@ -22,8 +22,8 @@ constexpr uint32_t kRoots[] = {0x3ffffff1u, 0x3ffffff2u, 0x3ffffff3u, 0x3ffffff4
 // Parts of sub-keys: XML names (some upper case, some beyond ASCII), names that are none (a digit
 // first, a blank, markup, a name character that cannot start a name, a ":" and an escape's look).
 const char* const kParts[] = {
-    "a",   "B",   "app", "Cfg", "x.y", "_u",        "\xC3\xA9", "\xE4\xB8\xAD",
-    "n-1", "k:v", "1st", "a b", "q<",  "\xC2\xB7x", "port",     "name", "_x0041_"};
+    "a",   "B",   "app", "Cfg", "x.y",       "_u",   "\xC3\xA9", "\xE4\xB8\xAD", "n-1",
+    "k:v", "1st", "a b", "q<",  "\xC2\xB7x", "port", "name",     "_x0041_"};
 
 // Value names: several alike in all but case, names of sub-keys, names that are no XML names,
 // the empty name.

@@ -173,7 +173,8 @@ int StoreModel::SetValue(const std::string& key_path, const char* name, int type
   value.attributes[kSize] = std::to_string(static_cast<int>(size));
   switch (type) {
     case 1:
-      value.text.assign(static_cast<const char*>(data), strnlen(static_cast<const char*>(data), size));
+      value.text.assign(static_cast<const char*>(data),
+                        strnlen(static_cast<const char*>(data), size));
       return 1;
     case 2: {
       uint32_t number = 0;
@@ -218,7 +219,7 @@ int StoreModel::QueryValue(const std::string& key_path, const char* name, int* t
       // A text needs its length and terminator; a larger size (a writer's whole buffer) stays.
       const unsigned needed = static_cast<unsigned>(value.text.size() + 1);
       *size = usable && static_cast<unsigned>(stored) >= needed ? static_cast<unsigned>(stored)
-                                                                 : needed;
+                                                                : needed;
       if (needed > capacity) return 0;
       std::memcpy(data, value.text.c_str(), needed);
       *data_written = needed;

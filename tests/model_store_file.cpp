@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <pugixml.hpp>
+#include <string>
 
 #include "tests/model_store.h"
 #include "xmldoc/xml_serializer.h"

@@ -45,8 +45,9 @@ class StoreNamesTest : public StoreComponentTest {
   // Replaces the store file with a store of one key, share/app, holding values.
   void WriteStore(const std::string& values) {
     CloseStore();
-    ASSERT_TRUE(test::WriteFileBytes(path_, "<?xml version=\"1.0\"?>\n<processregister><share><app>" +
-                                          values + "</app></share></processregister>\n"));
+    ASSERT_TRUE(
+        test::WriteFileBytes(path_, "<?xml version=\"1.0\"?>\n<processregister><share><app>" +
+                                        values + "</app></share></processregister>\n"));
     store_ = static_cast<IRegisterStore*>(host_.Create(component_id::kXmlRegisterStore));
     ASSERT_NE(nullptr, store_);
     ASSERT_EQ(1, Open());
@@ -55,9 +56,10 @@ class StoreNamesTest : public StoreComponentTest {
 
 const std::vector<std::string>& OddNames() {
   static const std::vector<std::string> names = {
-      "Recent File 1", "1st",      "-x",         ".x",         "a<b&c>\"d'", "na:me",
-      "tab\there",     "\x01\x1f", "\xB0\x41",   "\xB0\x61",   "\xFF\xFE",   "_x0041_",
-      "_x00e9_",       "a/b",      "\xC3\xA9t\xC3\xA9", "\xEF\xBF\xBE", "x_xD800_", "\x7F"};
+      "Recent File 1", "1st",       "-x",       ".x",       "a<b&c>\"d'",
+      "na:me",         "tab\there", "\x01\x1f", "\xB0\x41", "\xB0\x61",
+      "\xFF\xFE",      "_x0041_",   "_x00e9_",  "a/b",      "\xC3\xA9t\xC3\xA9",
+      "\xEF\xBF\xBE",  "x_xD800_",  "\x7F"};
   return names;
 }
 
@@ -81,7 +83,8 @@ TEST_F(StoreNamesTest, AnyNameIsStoredFoundAndEnumeratedAcrossRestarts) {
 
 TEST_F(StoreNamesTest, KeyPartsOfAnyBytesAreElementsOfTheirOwn) {
   ASSERT_EQ(1, Open());
-  for (const char* key : {"share/1abc/\xB0\x41", "share//lead", "share/a b/c:d", "share/\xB0\x61"}) {
+  for (const char* key :
+       {"share/1abc/\xB0\x41", "share//lead", "share/a b/c:d", "share/\xB0\x61"}) {
     ASSERT_EQ(1, store_->CreateKeyPath(key)) << key;
     ASSERT_EQ(1, SetText(key, "v", key)) << key;
   }
@@ -90,7 +93,8 @@ TEST_F(StoreNamesTest, KeyPartsOfAnyBytesAreElementsOfTheirOwn) {
   EXPECT_TRUE(test::IsStrictXml(path_));
 #endif
   Reopen();
-  for (const char* key : {"share/1abc/\xB0\x41", "share//lead", "share/a b/c:d", "share/\xB0\x61"}) {
+  for (const char* key :
+       {"share/1abc/\xB0\x41", "share//lead", "share/a b/c:d", "share/\xB0\x61"}) {
     EXPECT_EQ(key, Text(key, "v")) << key;
   }
   char name[260];
@@ -122,8 +126,8 @@ TEST_F(StoreNamesTest, XmlNamesAreWrittenAsTheyAreAndOthersEscaped) {
 TEST_F(StoreNamesTest, TextsOfAnyBytesReadBackAndKeepTheFileStrict) {
   ASSERT_EQ(1, Open());
   ASSERT_EQ(1, store_->CreateKeyPath("share/app"));
-  const std::vector<std::string> texts = {"\x01\x02 control\x1f", "\xB0\x41 gbk", "\xFF",
-                                          "_x0041_ and \x01", "plain _x0041_", "cr\r\nlf\r"};
+  const std::vector<std::string> texts = {"\x01\x02 control\x1f", "\xB0\x41 gbk",  "\xFF",
+                                          "_x0041_ and \x01",     "plain _x0041_", "cr\r\nlf\r"};
   for (size_t i = 0; i < texts.size(); ++i) {
     ASSERT_EQ(1, SetText("share/app", ("t" + std::to_string(i)).c_str(), texts[i]));
   }

@@ -1,11 +1,12 @@
 // The escapes of element names and texts: what they write for the usual cases, and any bytes
 // written and read back unchanged.
+#include "xmldoc/xml_escape.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include "xmldoc/xml_escape.h"
 #include "xmldoc/xml_name.h"
 
 namespace pelok {
@@ -51,7 +52,8 @@ TEST(XmlEscapeTest, TextsNeedEscapesOnlyForWhatXmlCannotHold) {
   EXPECT_TRUE(TextNeedsEscapes("\x01"));
   EXPECT_TRUE(TextNeedsEscapes("\x7F\xB0\x41"));
   EXPECT_TRUE(TextNeedsEscapes("\xEF\xBF\xBE")) << "U+FFFE is no character";
-  EXPECT_EQ("a_x0001_b_x005F_x0041_\t", EscapedText("a\x01" "b_x0041_\t"));
+  EXPECT_EQ("a_x0001_b_x005F_x0041_\t", EscapedText("a\x01"
+                                                    "b_x0041_\t"));
   EXPECT_EQ("_xDCFF_ \x7F", EscapedText("\xFF \x7F")) << "DEL is an XML character";
 }
 

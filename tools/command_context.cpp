@@ -76,8 +76,8 @@ RegistrySession* CommandContext::Session() {
   {
     StoreDocument probe(host_.CreateDocument());
     if (!probe.valid()) {
-      Fail(kExitFailure, "cannot use the store file " + Quoted(store_path_) + ": " +
-                             NoDocumentComponent());
+      Fail(kExitFailure,
+           "cannot use the store file " + Quoted(store_path_) + ": " + NoDocumentComponent());
       return nullptr;
     }
   }
@@ -92,8 +92,8 @@ RegistrySession* CommandContext::Session() {
 }
 
 std::string CommandContext::NoDocumentComponent() const {
-  return "the factory gave no document component (1); check that " +
-         Quoted(host_.registry_file()) + " names PelXml.dll under [Modules]";
+  return "the factory gave no document component (1); check that " + Quoted(host_.registry_file()) +
+         " names PelXml.dll under [Modules]";
 }
 
 void CommandContext::CloseRegistry() {
@@ -144,30 +144,38 @@ ValueRead ReadKeyValue(CommandContext& context, uint32_t handle, const KeyName& 
   const size_t content = ContentBytes(entry);
   const size_t room = static_cast<size_t>(kPathBufferSize);
   const size_t capacity = content < room ? room : content + 1;
+  const std::string odd = "the value " + Quoted(entry.name) + " of the key " + Quoted(key.path) +
+                          " claims " + std::to_string(entry.size) +
+                          " bytes, which its text does not hold";
+  const std::string mend = "; shown as the file holds it (set or delete it to mend it)";
   int claimed = static_cast<int>(capacity);
   if (context.Session()->ReadValue(handle, entry.name, capacity, value, &claimed)) {
+    // Where the file's size is no size its text can have, the registry answers by the text.
     *stored_size = claimed;
+    if (claimed != entry.size) Warn(odd + mend);
     return ValueRead::kRead;
   }
-  // Refused. A size left as the room was given is a value not found, and a value whose size is
-  // that of its text failed for another reason: the registry failed. Any other size is one
-  // that the value's text cannot hold.
-  if (claimed == static_cast<int>(capacity) || claimed == static_cast<int>(content)) {
+  // Refused with room for the whole text. A size left as the room was given is a value not
+  // found, and the size of its text a failure of the registry; a larger one is a size the text
+  // does not hold, which is never given room.
+  const bool claims_more =
+      claimed != static_cast<int>(capacity) && claimed != static_cast<int>(content);
+  std::string error;
+  if (!ParseValueText(entry.type, entry.text, value, &error)) {
+    Warn((claims_more || entry.size != static_cast<int>(content)
+              ? odd + ", and its text"
+              : "the value " + Quoted(entry.name) + " of the key " + Quoted(key.path) +
+                    " holds a text that") +
+         " is no " + TypeName(entry.type) + " data (" + error + "); set or delete it to mend it");
+    return ValueRead::kOdd;
+  }
+  if (!claims_more) {
     Fail(kExitFailure,
          "cannot read the value " + Quoted(entry.name) + " of the key " + Quoted(key.path));
     return ValueRead::kFailed;
   }
-  const std::string odd = "the value " + Quoted(entry.name) + " of the key " + Quoted(key.path) +
-                          " claims " + std::to_string(claimed) +
-                          " bytes, which its text does not hold";
-  std::string error;
-  if (!ParseValueText(entry.type, entry.text, value, &error)) {
-    Warn(odd + ", and its text is no " + TypeName(entry.type) + " data (" + error +
-         "); set or delete it to mend it");
-    return ValueRead::kOdd;
-  }
   *stored_size = static_cast<int>(value->bytes.size());
-  Warn(odd + "; shown as the file holds it (set or delete it to mend it)");
+  Warn(odd + mend);
   return ValueRead::kRead;
 }
 
