@@ -1,4 +1,4 @@
-// What the store accepts.
+// What the store writes and accepts.
 #ifndef PELOK_STORE_STORE_LIMITS_H_
 #define PELOK_STORE_STORE_LIMITS_H_
 
@@ -7,6 +7,11 @@
 #include "pelok/component.h"
 
 namespace pelok {
+
+// The attributes of a value element, and the bytes a 32-bit number takes.
+constexpr char kTypeAttribute[] = "type";
+constexpr char kSizeAttribute[] = "size";
+constexpr int kNumberSize = 4;
 
 // The largest size of a value: the hexadecimal text of a binary value (2 x size + 1 bytes) must
 // fit the int sizes of the encoder and of the document, and every type has the same limit.

@@ -15,9 +15,6 @@ namespace pelok {
 namespace {
 
 constexpr char kRegisterElement[] = "processregister";
-constexpr char kTypeAttribute[] = "type";
-constexpr char kSizeAttribute[] = "size";
-constexpr int kNumberSize = 4;
 
 }  // namespace
 

@@ -18,9 +18,6 @@ namespace pelok {
 
 namespace {
 
-constexpr char kTypeAttribute[] = "type";
-constexpr char kSizeAttribute[] = "size";
-constexpr unsigned kNumberSize = 4;
 
 bool IsUsableStoredSize(int size) {
   return size > 0 && static_cast<unsigned>(size) <= kMaxStoredValueSize;
