@@ -32,8 +32,9 @@ class TextSink {
 };
 
 // Writes the document into *out (replacing its content), or piece by piece into sink: one node per
-// line with tab indentation where an element holds only elements, and no added whitespace inside an
-// element that has text. Text is written byte for byte apart from these escapes: "&", "<" and ">"
+// line with tab indentation (one tab a level, at most 32, so that the size stays linear in the
+// depth) where an element holds only elements, and no added whitespace inside an element that
+// has text. Text is written byte for byte apart from these escapes: "&", "<" and ">"
 // as entities, CR and the control characters other than tab and LF as character references, and a
 // text of only whitespace entirely as character references. Bytes 0x80 and above are written
 // unchanged. An empty document gives "".
