@@ -21,3 +21,15 @@ add_dependencies(xml_document_shared_file_test PelXml)
 
 # The module exports its three entry points and nothing else.
 pelok_check_module_interface(PelXml)
+
+# The journal beside a store file, through the module; the test also reads and marks journals
+# itself, as a fold killed at a given moment would leave them.
+pelok_add_test(xml_document_journal_test
+  SOURCES xml_document_journal_test.cpp
+          ${PROJECT_SOURCE_DIR}/xmldoc/store_journal.cpp
+          ${PROJECT_SOURCE_DIR}/xmldoc/edit_log.cpp
+          ${PROJECT_SOURCE_DIR}/xmldoc/child_name_index.cpp
+          ${PROJECT_SOURCE_DIR}/xmldoc/document_file.cpp
+          ${PROJECT_SOURCE_DIR}/xmldoc/content_hash.cpp
+  LIBS pelok_pugixml pelok_platform)
+add_dependencies(xml_document_journal_test PelXml)

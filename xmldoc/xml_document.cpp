@@ -270,6 +270,8 @@ int XmlDocument::Save(const char* file) {
   // Nothing of its own to write: writing would only put back what others changed since.
   if (!held_file_.empty() && held_file_ == file && !changed_) return 1;
   try {
+    // The document moves to another file: the journal it wrote goes into the one it leaves.
+    if (held_file_ != file) CloseJournal();
     const std::string final_path = FinalPath(file);
     StoreFileLock lock;
     // A file that does not exist yet has nothing to lock: the store creates its file
