@@ -100,19 +100,6 @@ std::string MakeRecord(uint64_t id, uint64_t offset, const std::string& ops) {
   return record;
 }
 
-FileStamp StampOf(HANDLE file) {
-  FileStamp stamp;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file, &info)) return stamp;
-  stamp.volume = info.dwVolumeSerialNumber;
-  stamp.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-  stamp.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  stamp.written = (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                  info.ftLastWriteTime.dwLowDateTime;
-  stamp.valid = true;
-  return stamp;
-}
-
 bool Seek(HANDLE file, uint64_t offset) {
   LONG high = static_cast<LONG>(offset >> 32);
   const DWORD low = SetFilePointer(file, static_cast<LONG>(offset & 0xffffffffu), &high, FILE_BEGIN);
@@ -323,11 +310,11 @@ bool RepairJournal(const std::string& path, JournalContent* content) {
       !CopyTailAside(file.get(), path, content->end)) {
     return false;
   }
-  if (!CutAt(file.get(), content->end)) return false;
+  if (!CutAt(file.get(), content->end) || !file.Close()) return false;
   content->damaged_tail = false;
   content->size = content->end;
-  content->stamp = StampOf(file.get());
-  return file.Close();
+  content->stamp = StampFile(path.c_str());
+  return true;
 }
 
 bool StartJournal(const std::string& path, const std::string& store_path,
@@ -347,11 +334,12 @@ bool StartJournal(const std::string& path, const std::string& store_path,
   if (!PelokCopyFileAccess(store.get(), file.get()) || !CutAt(file.get(), 0)) return false;
   const uint64_t id = NewId();
   if (!WriteAt(file.get(), 0, MakeHeader(id, file_hash))) return false;
+  if (!file.Close()) return false;
   content->state = JournalContent::State::kCurrent;
   content->id = id;
   content->end = content->size = kJournalHeaderSize;
-  content->stamp = StampOf(file.get());
-  return file.Close();
+  content->stamp = StampFile(path.c_str());
+  return true;
 }
 
 int AppendJournalRecord(const std::string& path, const std::string& store_path,
@@ -372,8 +360,9 @@ int AppendJournalRecord(const std::string& path, const std::string& store_path,
     content->stamp = FileStamp();
     return 0;
   }
-  const FileStamp stamp = StampOf(file.get());
   if (!file.Close()) return 0;
+  // Stamped once closed (the lock keeps others out), since some systems set the write time then.
+  const FileStamp stamp = StampFile(path.c_str());
   content->ops += ops;
   content->records.push_back(JournalContent::Record{end, content->ops.size()});
   content->end = content->size = end;
