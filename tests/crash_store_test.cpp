@@ -186,8 +186,20 @@ void ExpectNothingSetAside(const TempDir& dir, int kills) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
     const std::string name = entry.path().filename().string();
     ASSERT_EQ(std::string::npos, name.find(".corrupt-")) << "the store file was set aside";
-    ASSERT_EQ(std::string::npos, name.find(".damaged-"))
-        << "a journal was set aside after kill " << kills;
+    if (name.find(".damaged-") != std::string::npos) {
+      std::string bytes;
+      ReadFileBytes(entry.path().string(), &bytes);
+      std::string hex;
+      for (size_t i = 0; i < bytes.size() && i < 96; ++i) {
+        char h[4];
+        std::snprintf(h, sizeof(h), "%02x", static_cast<unsigned char>(bytes[i]));
+        hex += h;
+      }
+      std::string journal;
+      ReadFileBytes(dir.Join("registry.xml.journal"), &journal);
+      FAIL() << "a journal was set aside after kill " << kills << ": " << bytes.size()
+             << " bytes: " << hex << " (the journal now " << journal.size() << " bytes)";
+    }
   }
 }
 

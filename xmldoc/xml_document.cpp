@@ -281,7 +281,15 @@ int XmlDocument::Save(const char* file) {
       SetLastError(lock.error());
       return 0;
     }
-    return SaveLocked(file, final_path);
+    const int saved = SaveLocked(file, final_path);
+    // The move of a whole write put a file at the path that nobody had locked: the journal is
+    // set right for it only under a lock of that file.
+    const int after = journal_after_write_;
+    journal_after_write_ = 0;
+    if (saved && after != 0 && lock.Acquire(final_path, true, kLockWaitMilliseconds)) {
+      TidyJournal(after == 1, final_path);
+    }
+    return saved;
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -338,10 +346,10 @@ int XmlDocument::SaveLocked(const char* file, const std::string& final_path) {
   if (created) {
     journal_touched_ = true;
   } else if (restart) {
-    RestartJournal(final_path);
+    journal_after_write_ = 1;
   } else if (!held && !journal_path.empty()) {
     // Another file written over this one: a journal of it extends what is no longer there.
-    RemoveJournal(journal_path);
+    journal_after_write_ = 2;
   }
   return 1;
 }

@@ -146,8 +146,9 @@ class XmlDocument final : public IXmlDocument {
   // Appends the edits since the file matched as one journal record: 1 done, 0 failed, -1 the
   // document must be written whole (edits no record tells, no journal, the journal full).
   int SaveToJournal();
-  // After a whole write of the held file: the journal started afresh for it.
-  void RestartJournal(const std::string& final_path);
+  // After a whole write, under the lock taken again (the move let others lock the new file):
+  // the journal that the write made obsolete started afresh (restart) or removed.
+  void TidyJournal(bool restart, const std::string& final_path);
   // Folds the journal that this document wrote to into the held file, and removes it.
   void CloseJournal();
 
@@ -192,6 +193,9 @@ class XmlDocument final : public IXmlDocument {
   JournalContent journal_;
   EditLog log_{&index_};
   bool journal_touched_ = false;
+  // What a whole write leaves to be done to the journal once the lock is taken again: 0
+  // nothing, 1 start it afresh, 2 remove it.
+  int journal_after_write_ = 0;
 
   int auto_free_ = 0;
 };

@@ -102,13 +102,19 @@ int XmlDocument::SaveToJournal() {
   return 1;
 }
 
-void XmlDocument::RestartJournal(const std::string& final_path) {
-  if (journal_path_.empty()) return;
-  if (StartJournal(journal_path_, final_path, held_hash_, &journal_)) {
+void XmlDocument::TidyJournal(bool restart, const std::string& final_path) {
+  if (journal_path_.empty() || !FileHoldsBase(held_file_.c_str())) return;
+  JournalContent found;
+  if (!ReadJournal(journal_path_, held_hash_, &found)) return;
+  // Others may have gone on meanwhile: only the journal as the write left it is changed.
+  const bool left = found.state == JournalContent::State::kObsolete ||
+                    (!restart && found.state == JournalContent::State::kStale);
+  if (!left) return;
+  if (restart && StartJournal(journal_path_, final_path, held_hash_, &journal_)) {
     journal_touched_ = true;
     return;
   }
-  // Without a journal every save writes the whole file; a journal left there is obsolete.
+  // Without a journal every save writes the whole file.
   RemoveJournal(journal_path_);
   journal_ = JournalContent();
 }
@@ -139,7 +145,13 @@ void XmlDocument::CloseJournal() {
         return writer->Write(text.data(), text.size());
       };
       if (!ReplaceFileContent(final_path.c_str(), source)) return;
-      RemoveJournal(journal_path_);
+      // The new file is another file to lock; the journal goes if it is still the one marked.
+      if (!lock.Acquire(final_path, true, kLockWaitMilliseconds)) return;
+      JournalContent left;
+      if (ReadJournal(journal_path_, HashContent(text), &left) &&
+          left.state == JournalContent::State::kObsolete) {
+        RemoveJournal(journal_path_);
+      }
       return;
     }
     // Nothing to fold: an empty journal goes, one that is not the file's is set aside.
