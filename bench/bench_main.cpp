@@ -30,7 +30,8 @@ constexpr int kMemoryN = 100000;
 int Repetitions(Workload workload, int n) {
   if (workload == Workload::kW1) return n <= 1000 ? 50 : n <= 10000 ? 20 : 5;
   if (workload == Workload::kW2) return n <= 1000 ? 20 : n <= 10000 ? 10 : 5;
-  return n <= 1000 ? 5 : n <= 10000 ? 2 : 1;
+  if (workload == Workload::kW3) return n <= 1000 ? 5 : n <= 10000 ? 2 : 1;
+  return n <= 1000 ? 3 : 1;
 }
 
 void RunWorkload(benchmark::State& state, Peer* peer, Workload workload, int n) {
@@ -68,8 +69,9 @@ void RunWorkload(benchmark::State& state, Peer* peer, Workload workload, int n) 
 }
 
 void RegisterAll() {
-  Peer* peers[] = {&MapPeer(), &SqlitePeer(), &PugixmlPeer(), &RegistryPeer()};
-  for (Workload workload : {Workload::kW1, Workload::kW2, Workload::kW3}) {
+  Peer* peers[] = {&MapPeer(), &SqlitePeer(), &SqliteCommitEachPeer(), &PugixmlPeer(),
+                   &RegistryPeer()};
+  for (Workload workload : {Workload::kW1, Workload::kW2, Workload::kW3, Workload::kW4}) {
     for (int n : kSizes) {
       for (Peer* peer : peers) {
         if (!peer->Supports(workload)) continue;
@@ -85,7 +87,8 @@ void RegisterAll() {
 }
 
 Peer* PeerNamed(const std::string& name) {
-  for (Peer* peer : {&RegistryPeer(), &MapPeer(), &SqlitePeer(), &PugixmlPeer()}) {
+  for (Peer* peer : {&RegistryPeer(), &MapPeer(), &SqlitePeer(), &SqliteCommitEachPeer(),
+                     &PugixmlPeer()}) {
     if (name == peer->name()) return peer;
   }
   return nullptr;

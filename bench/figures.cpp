@@ -9,9 +9,9 @@ namespace bench {
 namespace {
 
 constexpr int kSizes[] = {1000, 10000, 100000};
-constexpr Workload kWorkloads[] = {Workload::kW1, Workload::kW2, Workload::kW3};
+constexpr Workload kWorkloads[] = {Workload::kW1, Workload::kW2, Workload::kW3, Workload::kW4};
 constexpr const char* kRegistry = "registry";
-constexpr const char* kPeers[] = {"std::map", "SQLite", "pugixml"};
+constexpr const char* kPeers[] = {"std::map", "SQLite", "SQLite commit each", "pugixml"};
 
 struct Phase {
   const char* name;
@@ -25,7 +25,8 @@ std::vector<Phase> PhasesOf(Workload workload) {
     return {{"set", "ns/value", &Sample::set_ns}, {"query", "ns/value", &Sample::query_ns}};
   }
   const bool keys = workload == Workload::kW3;
-  return {{keys ? "create" : "set", keys ? "ns/key" : "ns/value", &Sample::set_ns},
+  const char* set = keys ? "create" : workload == Workload::kW4 ? "set+flush" : "set";
+  return {{set, keys ? "ns/key" : "ns/value", &Sample::set_ns},
           {"flush", "ms", &Sample::flush_ms},
           {"close", "ms", &Sample::close_ms},
           {"modules", "ms", &Sample::modules_ms, true},

@@ -50,6 +50,8 @@ const char* WorkloadName(Workload workload) {
       return "W2";
     case Workload::kW3:
       return "W3";
+    case Workload::kW4:
+      return "W4";
   }
   return "?";
 }

@@ -4,6 +4,8 @@
 //   W2  persistent, one key: set N values, flush, close, reopen, query all N.
 //   W3  persistent, many keys: create N keys under one parent with one value each, flush,
 //       close, reopen, query all N.
+//   W4  persistent, one key, durable at every change: set N values, each flushed on its own,
+//       close, reopen, query all N.
 //
 // A run gives one Sample: per-operation figures in nanoseconds, whole-store steps in
 // milliseconds, and the size of the file it wrote.
@@ -18,14 +20,15 @@
 namespace pelok {
 namespace bench {
 
-enum class Workload { kW1, kW2, kW3 };
+enum class Workload { kW1, kW2, kW3, kW4 };
 
 const char* WorkloadName(Workload workload);
 
 struct Sample {
   bool ok = false;
   std::string error;      // why the run failed or was skipped
-  double set_ns = 0;      // per value set (W3: per key created, holding its value)
+  double set_ns = 0;      // per value set (W3: per key created, holding its value; W4: per value
+                          // set and flushed)
   double flush_ms = 0;    // writing the store
   double close_ms = 0;    // closing it (the registry: shutting down and unloading modules)
   double modules_ms = 0;  // the registry only: loading its modules again and making the front
@@ -73,6 +76,7 @@ class Peer {
 Peer& RegistryPeer();
 Peer& MapPeer();
 Peer& SqlitePeer();
+Peer& SqliteCommitEachPeer();
 Peer& PugixmlPeer();
 
 }  // namespace bench

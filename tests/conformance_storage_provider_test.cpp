@@ -7,6 +7,7 @@
 #include "gtest/gtest.h"
 #include "registry/registry_interfaces.h"
 #include "tests/support/pelreg_module.h"
+#include "tests/support/store_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelok {
@@ -33,7 +34,7 @@ class StorageProviderConformanceTest : public ::testing::Test {
   }
   std::string FileText(const std::string& path) {
     std::string bytes;
-    return ReadFileBytes(path, &bytes) ? bytes : "<missing>";
+    return ReadStoreText(path, &bytes) ? bytes : "<missing>";
   }
 
   PelRegModule module_;

@@ -6,6 +6,7 @@
 #include "gtest/gtest.h"
 #include "store/register_store.h"
 #include "tests/support/pelreg_module.h"
+#include "tests/support/store_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelok {
@@ -29,7 +30,7 @@ class StoreConformanceTest : public ::testing::Test {
   }
   std::string FileText(const std::string& path) {
     std::string bytes;
-    return ReadFileBytes(path, &bytes) ? bytes : "<missing>";
+    return ReadStoreText(path, &bytes) ? bytes : "<missing>";
   }
   bool AnyFileStartsWith(const std::string& prefix) {
     for (const auto& entry : fs::directory_iterator(dir_.path())) {

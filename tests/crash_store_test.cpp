@@ -1,7 +1,10 @@
 // Crash safety of the store file: a child process writes generation after generation of values
 // and flushes each; it is killed (SIGKILL, or TerminateProcess on Windows) at a random moment,
-// hundreds of times. After every kill the store file must load and hold exactly one whole
-// generation, never older than the last one seen.
+// hundreds of times. After every kill the store must load and hold exactly one whole
+// generation, never older than the last one seen. The store is read as the document module reads
+// it: the file and its journal, to which each flush appends a record; the journal is folded into
+// the file every dozen generations or so, so that the kills fall into appends and into folds
+// alike. A killed append is only ever a record cut short: nothing is ever set aside.
 //
 // A second writer process on another key of the same file runs beside it all the while, so that
 // the killed writer's saves are merges: after every kill both keys hold one whole generation,
@@ -25,7 +28,6 @@
 #include "tests/model_store.h"
 #include "tests/support/pelreg_module.h"
 #include "tests/support/temp_dir.h"
-#include "xmldoc/store_file_lock.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -179,11 +181,37 @@ int GenerationInFile(const std::string& path, std::string* problem,
   return generation;
 }
 
+// Whether a killed save left anything set aside: a journal (or part of one) or the store file.
+void ExpectNothingSetAside(const TempDir& dir, int kills) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    ASSERT_EQ(std::string::npos, name.find(".corrupt-")) << "the store file was set aside";
+    if (name.find(".damaged-") != std::string::npos) {
+      std::string bytes;
+      ReadFileBytes(entry.path().string(), &bytes);
+      std::string hex;
+      for (size_t i = 0; i < bytes.size() && i < 96; ++i) {
+        char h[4];
+        std::snprintf(h, sizeof(h), "%02x", static_cast<unsigned char>(bytes[i]));
+        hex += h;
+      }
+      std::string journal;
+      ReadFileBytes(dir.Join("registry.xml.journal"), &journal);
+      FAIL() << "a journal was set aside after kill " << kills << ": " << bytes.size()
+             << " bytes: " << hex << " (the journal now " << journal.size() << " bytes)";
+    }
+  }
+}
+
 TEST(CrashStoreTest, AKilledWriterLeavesTheOldOrTheNewContent) {
   TempDir dir;
   const std::string path = dir.Join("registry.xml");
   std::mt19937 random(20261208);
   int last = 0, kills = 0, advanced = 0;
+  // Kills after which a journal stood beside the file, and rounds in which the file was written
+  // again (a fold).
+  int with_journal = 0, folds = 0;
+  std::string file_before;
   for (int round = 0; round < kKills; ++round) {
     std::filesystem::remove(ReadyFile(path, "crash"));
     Writer writer;
@@ -201,17 +229,27 @@ TEST(CrashStoreTest, AKilledWriterLeavesTheOldOrTheNewContent) {
     ASSERT_GE(generation, last) << "after kill " << kills << ": an older generation came back";
     if (generation > last) ++advanced;
     last = generation;
+    ExpectNothingSetAside(dir, kills);
+    if (FileExistsAt(path + ".journal")) ++with_journal;
+    std::string file_now;
+    ReadFileBytes(path, &file_now);
+    if (file_now != file_before) ++folds;
+    file_before = file_now;
     // A killed save leaves its temporary file behind; it is never read.
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
       const std::string name = entry.path().filename().string();
-      ASSERT_EQ(std::string::npos, name.find(".corrupt-")) << "the store file was set aside";
       if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
         std::filesystem::remove(entry.path());
       }
     }
   }
-  std::printf("kills survived: %d (the file moved on %d times, to generation %d)\n", kills,
-              advanced, last);
+  std::printf(
+      "kills survived: %d (the store moved on %d times, to generation %d; %d kills with a "
+      "journal, the file written whole in %d rounds)\n",
+      kills, advanced, last, with_journal, folds);
+  // The kills fell into appends and into folds.
+  EXPECT_GT(with_journal, kills / 4);
+  EXPECT_GT(folds, 2);
 }
 
 bool WaitReady(const std::string& path, const std::string& key) {
@@ -248,13 +286,12 @@ TEST(CrashStoreTest, AKilledWriterWhoseSavesMergeLosesNothingOfTheOther) {
     ASSERT_TRUE(KillWriter(&writer)) << "the writer ended before it was killed, round " << round;
     ++kills;
     std::string problem;
-    // Read as the module's documents read it, under the file's lock: Wine replaces a file by
-    // removing the old one first, and a reader without the lock may meet neither.
-    StoreFileLock lock;
-    lock.Acquire(path, false, kLockWaitMilliseconds);
+    // Read through the module, which reads the file and its journal under the file's lock (Wine
+    // replaces a file by removing the old one first, and a reader without the lock may meet
+    // neither).
     const int generation = GenerationInFile(path, &problem, "crash");
     const int partner_generation = GenerationInFile(path, &problem, "partner");
-    lock.Release();
+    ExpectNothingSetAside(dir, kills);
     ASSERT_GE(generation, 0) << "after kill " << kills << ": " << problem;
     ASSERT_GE(generation, last) << "after kill " << kills << ": an older generation came back";
     last = generation;

@@ -9,6 +9,7 @@
 
 #include "platform/fault_injection.h"
 #include "tests/fault_registry_host.h"
+#include "tests/support/store_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelok {
@@ -49,6 +50,8 @@ class FaultStoreLockTest : public ::testing::Test {
     std::string bytes;
     return test::ReadFileBytes(path_, &bytes) ? bytes : "<missing>";
   }
+  // The store the file and its journal hold.
+  std::string StoreBytes() { return test::StoreText(path_); }
 
   test::TempDir dir_;
   std::string path_ = dir_.Join("registry.xml");
@@ -66,7 +69,7 @@ TEST_F(FaultStoreLockTest, WithoutLocksReadsWorkAndWritesFailWithoutLosingAnythi
   EXPECT_EQ("held", Text("new")) << "the value waits in the document";
   fault_injection::Restore();
   EXPECT_EQ(1, front_->Flush());
-  EXPECT_NE(std::string::npos, FileBytes().find("held"));
+  EXPECT_NE(std::string::npos, StoreBytes().find("held"));
 }
 
 TEST_F(FaultStoreLockTest, AStoreDeletedWhileHeldIsWrittenAfreshByTheNextChange) {
@@ -75,8 +78,8 @@ TEST_F(FaultStoreLockTest, AStoreDeletedWhileHeldIsWrittenAfreshByTheNextChange)
   EXPECT_EQ("<missing>", FileBytes());
   ASSERT_EQ(1, front_->SetValue(app_, "new", 1, "after", 6));
   EXPECT_EQ(1, front_->Flush());
-  EXPECT_NE(std::string::npos, FileBytes().find("after"));
-  EXPECT_NE(std::string::npos, FileBytes().find("kept"));
+  EXPECT_NE(std::string::npos, StoreBytes().find("after"));
+  EXPECT_NE(std::string::npos, StoreBytes().find("kept"));
 }
 
 TEST_F(FaultStoreLockTest, AStoreReplacedWhileHeldKeepsTheOtherFilesContent) {
@@ -87,8 +90,8 @@ TEST_F(FaultStoreLockTest, AStoreReplacedWhileHeldKeepsTheOtherFilesContent) {
   EXPECT_EQ("other", Text("other")) << "the replacement is read at the next operation";
   ASSERT_EQ(1, front_->SetValue(app_, "new", 1, "mine", 5));
   EXPECT_EQ(1, front_->Flush());
-  EXPECT_NE(std::string::npos, FileBytes().find("other"));
-  EXPECT_NE(std::string::npos, FileBytes().find("mine"));
+  EXPECT_NE(std::string::npos, StoreBytes().find("other"));
+  EXPECT_NE(std::string::npos, StoreBytes().find("mine"));
 }
 
 TEST_F(FaultStoreLockTest, AStoreThatNoLongerParsesIsNeverOverwritten) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/model_store.h"
+#include "tests/support/store_text.h"
 #include "xmldoc/xml_serializer.h"
 
 namespace pelok {
@@ -138,8 +139,15 @@ std::string Difference(const Element& expected, const Element& actual, const std
 }  // namespace
 
 bool ReadStoreFile(const std::string& path, Element* document, std::string* error) {
+  // The store as the document module reads it: the file and its journal.
+  std::string text;
+  if (!test::ReadStoreText(path, &text)) {
+    *error = "the store file does not load";
+    return false;
+  }
   pugi::xml_document parsed;
-  const pugi::xml_parse_result result = parsed.load_file(path.c_str(), kXmlParseOptions);
+  const pugi::xml_parse_result result =
+      parsed.load_buffer(text.data(), text.size(), kXmlParseOptions, pugi::encoding_utf8);
   if (!result) {
     *error = std::string("the store file does not parse: ") + result.description();
     return false;

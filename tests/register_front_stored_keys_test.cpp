@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/registry_front_fixture.h"
+#include "tests/support/store_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelok {
@@ -146,7 +147,7 @@ TEST_F(RegisterFrontStoredKeysTest, FlushWritesTheStoreFileThroughEitherStoredTa
   ASSERT_EQ(1, front_->SetValue(key, "marker", value_type::kText, "written", 8));
   EXPECT_EQ(1, front_->Flush());
   std::string file;
-  ASSERT_TRUE(ReadFileBytes(path_, &file));
+  ASSERT_TRUE(ReadStoreText(path_, &file));
   EXPECT_NE(std::string::npos, file.find("marker"));
   EXPECT_NE(std::string::npos, file.find("written"));
 }

@@ -14,6 +14,7 @@
 
 #include "store/register_store.h"
 #include "tests/persistence_host.h"
+#include "tests/support/store_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelok {
@@ -36,10 +37,13 @@ class StoreComponentTest : public ::testing::Test {
   }
   int Open() { return store_->OpenStoreFile(path_.c_str()); }
 
-  // The store file as pugixml reads it; fails the test when it does not load.
+  // The store as pugixml reads it (the file with its journal, as the document module reads
+  // them); fails the test when it does not load.
   bool Parse(pugi::xml_document* document) {
-    const pugi::xml_parse_result result =
-        document->load_file(path_.c_str(), pugi::parse_default | pugi::parse_declaration);
+    std::string text;
+    EXPECT_TRUE(test::ReadStoreText(path_, &text));
+    const pugi::xml_parse_result result = document->load_buffer(
+        text.data(), text.size(), pugi::parse_default | pugi::parse_declaration);
     EXPECT_TRUE(result) << result.description();
     return static_cast<bool>(result);
   }

@@ -32,7 +32,7 @@ class XmlDocumentFileFormatTest : public XmlDocumentTest {
   // whitespace-only text dropped).
   void ParseFile(pugi::xml_document* parsed) {
     std::string bytes;
-    ASSERT_TRUE(ReadFileBytes(path_, &bytes));
+    ASSERT_TRUE(ReadStoreText(path_, &bytes));
     const pugi::xml_parse_result result = parsed->load_buffer(
         bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration | pugi::parse_pi);
     ASSERT_TRUE(result) << result.description() << " at " << result.offset << " in\n" << bytes;

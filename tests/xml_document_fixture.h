@@ -10,6 +10,7 @@
 #include "gtest/gtest.h"
 #include "pelok/module.h"
 #include "tests/support/module_loader.h"
+#include "tests/support/store_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelok {

@@ -23,9 +23,11 @@ class XmlDocumentSaveTest : public XmlDocumentTest {
     ASSERT_NE(nullptr, document_);
   }
 
+  // The files beside the store but its journal, which stays while the document holds the store.
   std::vector<std::string> FilesInDir() {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+      if (entry.path().filename().string() == "store.xml.journal") continue;
       names.push_back(entry.path().filename().string());
     }
     return names;
@@ -62,9 +64,7 @@ TEST_F(XmlDocumentSaveTest, SaveReplacesTheFileInsteadOfRewritingItInPlace) {
   const std::string seen((std::istreambuf_iterator<char>(reader)),
                          std::istreambuf_iterator<char>());
   EXPECT_EQ(before, seen);
-  std::string after;
-  ASSERT_TRUE(ReadFileBytes(path_, &after));
-  EXPECT_NE(std::string::npos, after.find("added"));
+  EXPECT_NE(std::string::npos, StoreText(path_).find("added"));
 #endif
 }
 

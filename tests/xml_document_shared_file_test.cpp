@@ -179,20 +179,32 @@ TEST_F(XmlDocumentSharedFileTest, ASaveKeepsTheFilesModeAndOwner) {
     EXPECT_EQ(65534u, info.st_gid);
   }
   EXPECT_EQ("private", InFile("a"));
+  // The journal, which holds what the file holds, is as private.
+  Set(first_, "b", "private too");
+  ASSERT_NE(0, first_->Save(path_.c_str()));
+  ASSERT_EQ(0, stat((path_ + ".journal").c_str(), &info));
+  EXPECT_EQ(0600u, info.st_mode & 07777u);
+  if (root) {
+    EXPECT_EQ(65534u, info.st_uid);
+  }
+  EXPECT_EQ("private too", InFile("b"));
 }
 
 TEST_F(XmlDocumentSharedFileTest, ASymlinkedFileStaysALinkAndItsTargetIsWritten) {
   const std::string target = dir_.Join("real.xml");
   const std::string link = dir_.Join("link.xml");
+  // The store moves with its journal, which stands beside the file a link leads to.
   std::filesystem::rename(path_, target);
+  std::filesystem::rename(path_ + ".journal", target + ".journal");
   std::filesystem::create_symlink(target, link);
   IXmlDocument* through_link = NewDocument();
   ASSERT_TRUE(WalkTo(through_link, link, {"app"}));
   ASSERT_NE(0, through_link->AddElem("v", "", 0));
   ASSERT_NE(0, through_link->Save(link.c_str()));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_FALSE(FileExistsAt(link + ".journal"));
   std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(target, &bytes));
+  ASSERT_TRUE(ReadStoreText(target, &bytes));
   EXPECT_NE(std::string::npos, bytes.find("<v"));
 }
 

@@ -118,7 +118,7 @@ TEST_F(XmlDocumentTextRoundTripTest, Utf8TextIsWellFormedXmlThatAStrictReaderRea
   EXPECT_EQ(texts, RoundTrip(texts));
 
   std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(path_, &bytes));
+  ASSERT_TRUE(ReadStoreText(path_, &bytes));
   // A reader that keeps whitespace-only text; line ends are normalised as XML says.
   pugi::xml_document parsed;
   const pugi::xml_parse_result result =

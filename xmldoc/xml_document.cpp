@@ -11,7 +11,8 @@
 //    into the document (xmldoc/document_merge.h): what only one side changed is taken from that
 //    side, so different values written by different processes all survive; where both changed
 //    one value, this document's is taken, since its write completes later. The result is then
-//    written as a whole new file and moved over the old one (xmldoc/document_file.h: a
+//    written, as one record appended to the file's journal when it can be (see the journal
+//    below), else as a whole new file moved over the old one (xmldoc/document_file.h: a
 //    temporary created exclusively under an unpredictable name, never through a link, flushed,
 //    with the old file's mode and owner; the target of a symbolic link is written and the link
 //    stays; a file with several hard links, or an owner this process cannot give away, is
@@ -27,6 +28,10 @@
 //    just created and not yet filled, is waited for once, for a moment.
 //  - The first Load of a file removes, under the exclusive lock (taken only if free within a
 //    moment), the temporary files that killed saves left beside it.
+//  - The journal (xmldoc/store_journal.h, xmldoc/xml_document_journal.cpp). The store is the
+//    file and the records of its journal; the base is then the file's bytes and what the
+//    document holds of the journal. Every read above reads both in one hold of the lock, and the
+//    merge takes their records into theirs and into the base alike.
 //  - Failures. Without the lock (a file system without locks, another process holding it for
 //    too long), Load still reads
 //    without it, and Save writes nothing and returns 0, with the last error saying why
@@ -60,35 +65,6 @@ constexpr DWORD kNewFileWaitMilliseconds = 2000;
 // How long the first Load of a file waits for the lock under which it removes leftovers.
 constexpr DWORD kCleanupLockWaitMilliseconds = 50;
 
-// Hands the document's text to the file and keeps it as the next base; after a piece fails,
-// takes no more.
-class FileSink : public TextSink {
- public:
-  FileSink(ContentWriter* writer, std::string* bytes) : writer_(writer), bytes_(bytes) {}
-  void Write(const char* text, size_t length) override {
-    if (!ok_) return;
-    bytes_->append(text, length);
-    ok_ = writer_->Write(text, length);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  ContentWriter* writer_;
-  std::string* bytes_;
-  bool ok_ = true;
-};
-
-// Reads the file at path, under its shared lock when that can be had and the caller does not
-// hold the exclusive one already; false when it cannot be read. Stamp and time as ReadWholeFile
-// gives them.
-bool ReadShared(const char* path, bool locked, std::string* bytes, FileStamp* stamp,
-                uint64_t* read_at) {
-  StoreFileLock lock;
-  if (!locked) lock.Acquire(FinalPath(path), false, kLockWaitMilliseconds);
-  *read_at = SystemTimeNow();
-  return ReadWholeFile(path, bytes, stamp);
-}
-
 }  // namespace
 
 XmlDocument::XmlDocument() : level_(document_) { ++live_documents; }
@@ -97,7 +73,10 @@ XmlDocument::~XmlDocument() { --live_documents; }
 
 int XmlDocument::LiveCount() { return live_documents.load(); }
 
-void XmlDocument::Destroy(int /*force*/) { delete this; }
+void XmlDocument::Destroy(int /*force*/) {
+  CloseJournal();
+  delete this;
+}
 
 pugi::xml_node XmlDocument::CurrentElement() const {
   if (child_) return child_;
@@ -114,6 +93,10 @@ void XmlDocument::Clear() {
   held_stamp_ = FileStamp();
   changed_ = false;
   awaited_content_ = false;
+  journal_path_.clear();
+  journal_ = JournalContent();
+  log_.Clear();
+  journal_touched_ = false;
   Edited();
 }
 
@@ -122,6 +105,7 @@ void XmlDocument::Matched(std::string bytes, const FileStamp& stamp, uint64_t at
   base_ = std::move(bytes);
   held_stamp_ = stamp;
   held_matched_at_ = at;
+  log_.Clear();
 }
 
 bool XmlDocument::FileHoldsBase(const char* file) {
@@ -138,30 +122,33 @@ bool XmlDocument::FileHoldsBase(const char* file) {
   return true;
 }
 
-void XmlDocument::MergeFrom(std::string theirs, const FileStamp& stamp, uint64_t at) {
+void XmlDocument::MergeFrom(std::string theirs, JournalContent journal, const FileStamp& stamp,
+                            uint64_t at) {
   pugi::xml_document their_document;
-  if (!theirs.empty()) {
-    const pugi::xml_parse_status parsed = ParseDocument(theirs, &their_document);
-    if (parsed == pugi::status_out_of_memory) throw std::bad_alloc();
-    if (parsed != pugi::status_ok) throw std::invalid_argument("unparsable");
-  }
+  const pugi::xml_parse_status parsed = BuildStoreContent(theirs, &journal, &their_document);
+  if (parsed == pugi::status_out_of_memory) throw std::bad_alloc();
+  if (parsed != pugi::status_ok) throw std::invalid_argument("unparsable");
   // Every handle into the tree may be gone after the merge.
   index_.Clear();
   level_ = document_;
   child_ = pugi::xml_node();
   Edited();
-  if (!changed_) {
+  const bool edited = changed_;
+  if (!edited) {
     // Nothing of its own: the document becomes theirs.
     document_.reset(their_document);
   } else {
     pugi::xml_document base_document;
-    const pugi::xml_parse_status parsed =
-        base_.empty() ? pugi::status_ok : ParseDocument(base_, &base_document);
+    JournalContent base_journal = journal_;
+    const pugi::xml_parse_status parsed = BuildStoreContent(base_, &base_journal, &base_document);
     if (parsed == pugi::status_out_of_memory) throw std::bad_alloc();
     if (parsed != pugi::status_ok) throw std::invalid_argument("unparsable base");
     MergeInto(document_, base_document, their_document);
   }
   Matched(std::move(theirs), stamp, at);
+  journal_ = std::move(journal);
+  // What the merge made of the document's edits is no list of them.
+  if (edited) log_.Lose();
 }
 
 bool XmlDocument::TakeInFileChanges(const char* file, bool locked, bool* missing) {
@@ -169,17 +156,19 @@ bool XmlDocument::TakeInFileChanges(const char* file, bool locked, bool* missing
   std::string theirs;
   FileStamp stamp;
   uint64_t read_at = 0;
-  if (!ReadShared(file, locked, &theirs, &stamp, &read_at)) {
+  ContentHash hash;
+  JournalContent journal;
+  if (!ReadStore(file, locked, &theirs, &stamp, &read_at, &hash, &journal)) {
     *missing = GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES;
     return false;
   }
-  if (HashContent(theirs) == held_hash_) {
+  if (hash == held_hash_ && TakeInJournalRecords(&journal)) {
     held_stamp_ = stamp;
     held_matched_at_ = read_at;
     return true;
   }
   try {
-    MergeFrom(std::move(theirs), stamp, read_at);
+    MergeFrom(std::move(theirs), std::move(journal), stamp, read_at);
   } catch (const std::invalid_argument&) {
     return false;
   }
@@ -203,7 +192,7 @@ void XmlDocument::TakeInContentOfNewFile() {
     const std::string file = held_file_;
     AwaitContentOfNewFile(file.c_str());
     bool missing = false;
-    if (!FileHoldsBase(file.c_str())) TakeInFileChanges(file.c_str(), false, &missing);
+    if (!HeldFilesUnchanged(file.c_str())) TakeInFileChanges(file.c_str(), false, &missing);
   } catch (const std::bad_alloc&) {
     // Left empty.
   }
@@ -220,7 +209,7 @@ int XmlDocument::Load(const char* file) {
     try {
       AwaitContentOfNewFile(file);
       bool missing = false;
-      if (!FileHoldsBase(file)) TakeInFileChanges(file, false, &missing);
+      if (!HeldFilesUnchanged(file)) TakeInFileChanges(file, false, &missing);
     } catch (const std::bad_alloc&) {
       // The document stays as it was; the next Load or Save tries again.
     }
@@ -228,6 +217,7 @@ int XmlDocument::Load(const char* file) {
     load_outcome_ = kPelXmlLoaded;
     return 1;
   }
+  CloseJournal();
   Clear();
   // Until the file has been read whole, nothing is known about its content.
   load_outcome_ = kPelXmlUnreadable;
@@ -249,29 +239,34 @@ int XmlDocument::Load(const char* file) {
 }
 
 PelXmlLoadOutcome XmlDocument::ReadDocument(const char* file) {
-  {
-    // Opening a file is when the leftovers of saves that were killed go; only with the lock,
-    // under which no save is under way.
-    const std::string final_path = FinalPath(file);
-    StoreFileLock lock;
-    if (lock.Acquire(final_path, true, kCleanupLockWaitMilliseconds)) {
-      RemoveLeftoverTemporaries(final_path);
-    }
-  }
+  const std::string final_path = FinalPath(file);
+  journal_path_ = JournalPath(final_path);
   std::string bytes;
   FileStamp stamp;
   uint64_t read_at = 0;
-  if (!ReadShared(file, false, &bytes, &stamp, &read_at)) return kPelXmlUnreadable;
-  // Zero bytes are an empty document.
-  if (!bytes.empty()) {
-    const pugi::xml_parse_status parsed = ParseDocument(bytes, &document_);
-    ResetPos();
-    // A parse that ran out of memory says nothing about the bytes.
-    if (parsed == pugi::status_out_of_memory) return kPelXmlUnreadable;
-    if (parsed != pugi::status_ok) return kPelXmlDamaged;
+  ContentHash hash;
+  JournalContent journal;
+  {
+    // Opening a file is when the leftovers of saves that were killed go, and a journal that
+    // does not belong to the file is set aside; only with the lock, under which no save is
+    // under way.
+    StoreFileLock lock;
+    const bool exclusive = lock.Acquire(final_path, true, kCleanupLockWaitMilliseconds);
+    if (exclusive) RemoveLeftoverTemporaries(final_path);
+    if (!ReadStore(file, exclusive, &bytes, &stamp, &read_at, &hash, &journal)) {
+      return kPelXmlUnreadable;
+    }
+    if (exclusive && !journal_path_.empty()) RepairJournal(journal_path_, &journal);
   }
+  // Zero bytes are an empty document.
+  const pugi::xml_parse_status parsed = BuildStoreContent(bytes, &journal, &document_);
+  ResetPos();
+  // A parse that ran out of memory says nothing about the bytes.
+  if (parsed == pugi::status_out_of_memory) return kPelXmlUnreadable;
+  if (parsed != pugi::status_ok) return kPelXmlDamaged;
   changed_ = false;
   Matched(std::move(bytes), stamp, read_at);
+  journal_ = std::move(journal);
   return kPelXmlLoaded;
 }
 
@@ -285,6 +280,8 @@ int XmlDocument::Save(const char* file) {
   // Nothing of its own to write: writing would only put back what others changed since.
   if (!held_file_.empty() && held_file_ == file && !changed_) return 1;
   try {
+    // The document moves to another file: the journal it wrote goes into the one it leaves.
+    if (held_file_ != file) CloseJournal();
     const std::string final_path = FinalPath(file);
     StoreFileLock lock;
     // A file that does not exist yet has nothing to lock: the store creates its file
@@ -294,7 +291,15 @@ int XmlDocument::Save(const char* file) {
       SetLastError(lock.error());
       return 0;
     }
-    return SaveLocked(file, final_path);
+    const int saved = SaveLocked(file, final_path);
+    // The move of a whole write put a file at the path that nobody had locked: the journal is
+    // set right for it only under a lock of that file.
+    const int after = journal_after_write_;
+    journal_after_write_ = 0;
+    if (saved && after != 0 && lock.Acquire(final_path, true, kLockWaitMilliseconds)) {
+      TidyJournal(after == 1, final_path);
+    }
+    return saved;
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -302,28 +307,60 @@ int XmlDocument::Save(const char* file) {
 
 int XmlDocument::SaveLocked(const char* file, const std::string& final_path) {
   const bool held = !held_file_.empty() && held_file_ == file;
-  if (held && !FileHoldsBase(file)) {
-    bool missing = false;
+  bool missing = false;
+  if (held && !HeldFilesUnchanged(file)) {
     // Deleted: the document is written afresh. Unreadable or not XML: never overwritten.
     if (!TakeInFileChanges(file, true, &missing) && !missing) {
       SetLastError(ERROR_INVALID_DATA);
       return 0;
     }
   }
-  // The text goes to the file as it is made, and is kept as the next base.
+  if (held && !missing) {
+    const int journaled = SaveToJournal();
+    if (journaled >= 0) return journaled;
+  }
+  // The whole text first, so that the journal can name the file it makes before it is moved in.
+  // It is kept as the next base.
   std::string bytes;
-  const ContentSource source = [this, &bytes](ContentWriter* writer) {
-    bytes.clear();
-    FileSink sink(writer, &bytes);
-    SerializeDocument(document_, &sink);
-    return sink.ok();
+  SerializeDocument(document_, &bytes);
+  const ContentHash hash = HashContent(bytes);
+  const std::string journal_path = JournalPath(final_path);
+  // A journal that goes on past this write: marked, so that it is known for obsolete should the
+  // file be replaced and the journal not started afresh; or created now, so that the move's
+  // sync of the directory takes it along.
+  JournalContent journal;
+  bool created = false;
+  if (held && journal_path == journal_path_ && !journal_path.empty() && !bytes.empty()) {
+    if (!journal_.current()) RepairJournal(journal_path, &journal_);
+    if (journal_.current()) {
+      MarkJournalFolded(journal_path, hash, &journal_);
+    } else if (GetFileAttributesA(journal_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      created = StartJournal(journal_path, final_path, hash, &journal);
+    }
+  }
+  const ContentSource source = [&bytes](ContentWriter* writer) {
+    return writer->Write(bytes.data(), bytes.size());
   };
   FileStamp stamp;
-  if (!ReplaceFileContent(final_path.c_str(), source, &stamp)) return 0;
+  if (!ReplaceFileContent(final_path.c_str(), source, &stamp)) {
+    if (created) RemoveJournal(journal_path);
+    return 0;
+  }
   held_file_ = file;
   changed_ = false;
   awaited_content_ = true;
   Matched(std::move(bytes), stamp, SystemTimeNow());
+  const bool restart = journal_.current();
+  journal_path_ = journal_path;
+  journal_ = std::move(journal);
+  if (created) {
+    journal_touched_ = true;
+  } else if (restart) {
+    journal_after_write_ = 1;
+  } else if (!held && !journal_path.empty()) {
+    // Another file written over this one: a journal of it extends what is no longer there.
+    journal_after_write_ = 2;
+  }
   return 1;
 }
 

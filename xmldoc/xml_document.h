@@ -21,6 +21,8 @@
 #include "xmldoc/child_name_index.h"
 #include "xmldoc/content_hash.h"
 #include "xmldoc/document_file.h"
+#include "xmldoc/edit_log.h"
+#include "xmldoc/store_journal.h"
 
 namespace pelok {
 
@@ -124,14 +126,34 @@ class XmlDocument final : public IXmlDocument {
   // the file can be read and parsed; false when it cannot (the document stays as it is).
   // *missing is set when there is no file. locked: the caller holds the exclusive lock.
   bool TakeInFileChanges(const char* file, bool locked, bool* missing);
-  // Merges theirs, the held file's content now, into the document; the base becomes theirs.
-  void MergeFrom(std::string theirs, const FileStamp& stamp, uint64_t at);
+  // Merges theirs, the held file's content now, and its journal into the document; the base
+  // becomes theirs.
+  void MergeFrom(std::string theirs, JournalContent journal, const FileStamp& stamp, uint64_t at);
   // Waits (a while, once) for an empty held file to be filled by the process creating it.
   void AwaitContentOfNewFile(const char* file);
   // The same, then reads what was written, for an empty document never changed.
   void TakeInContentOfNewFile();
   // Save under the exclusive lock of final_path, the file that file finally names.
   int SaveLocked(const char* file, const std::string& final_path);
+
+  // The journal beside the held file (xmldoc/xml_document_journal.cpp).
+  // Whether the held file still holds the base and its journal is as the document last saw it.
+  bool HeldFilesUnchanged(const char* file);
+  // Reads the file at path and its journal in one hold of the lock (shared, unless the caller
+  // holds the exclusive one); false when the file cannot be read.
+  // *hash: the file's content hash.
+  bool ReadStore(const char* path, bool locked, std::string* bytes, FileStamp* stamp,
+                 uint64_t* read_at, ContentHash* hash, JournalContent* journal);
+  // Whether the journal's records that the document lacks could be replayed on it.
+  bool TakeInJournalRecords(JournalContent* journal);
+  // Appends the edits since the file matched as one journal record: 1 done, 0 failed, -1 the
+  // document must be written whole (edits no record tells, no journal, the journal full).
+  int SaveToJournal();
+  // After a whole write, under the lock taken again (the move let others lock the new file):
+  // the journal that the write made obsolete started afresh (restart) or removed.
+  void TidyJournal(bool restart, const std::string& final_path);
+  // Folds the journal that this document wrote to into the held file, and removes it.
+  void CloseJournal();
 
   pugi::xml_document document_;
   pugi::xml_node level_;
@@ -168,6 +190,17 @@ class XmlDocument final : public IXmlDocument {
   unsigned long counted_edits_ = 0;
   int counted_index_ = 0;
   pugi::xml_node counted_child_;
+
+  // The held file's journal (empty path: none possible), what of it the document holds, the
+  // edits made since the document last matched the file and the journal, and whether this
+  // document has started or written the journal, which it then folds when it goes.
+  std::string journal_path_;
+  JournalContent journal_;
+  EditLog log_{&index_};
+  bool journal_touched_ = false;
+  // What a whole write leaves to be done to the journal once the lock is taken again: 0
+  // nothing, 1 start it afresh, 2 remove it.
+  int journal_after_write_ = 0;
 
   int auto_free_ = 0;
 };

@@ -139,6 +139,7 @@ int XmlDocument::SetAttrib(const char* name, int value) {
     return 0;
   }
   Edited();
+  log_.AttributeSet(element, name, text);
   return 1;
 }
 
@@ -161,6 +162,7 @@ int XmlDocument::SetData(const char* text) {
     if (IsText(child) && child != data) element.remove_child(child);
     child = next;
   }
+  log_.TextSet(element, text);
   return 1;
 }
 
@@ -177,8 +179,9 @@ int XmlDocument::AddElem(const char* name, const char* data, int /*flags*/) {
     level_.remove_child(element);
     return 0;
   }
-  child_ = element;
   index_.Added(element);
+  log_.Added(element, child_);
+  child_ = element;
   Edited();
   if (data != nullptr && data[0] != '\0') return SetData(data);
   return 1;
@@ -186,6 +189,8 @@ int XmlDocument::AddElem(const char* name, const char* data, int /*flags*/) {
 
 int XmlDocument::AddNode(int node_kind, const char* text) {
   changed_ = true;
+  // Instructions are rare (the declaration of a new file): the next save writes the whole file.
+  log_.Lose();
   if (node_kind != kXmlNodeProcessingInstruction || text == nullptr) return 0;
   pugi::xml_document parsed;
   pugi::xml_node instruction;
@@ -216,8 +221,12 @@ int XmlDocument::RemoveElem() {
   if (!element || element.parent() == document_) return 0;
   pugi::xml_node parent = element.parent();
   pugi::xml_node previous = PreviousElement(element);
+  log_.Removing(element);
   index_.Removing(element);
-  if (!parent.remove_child(element)) return 0;
+  if (!parent.remove_child(element)) {
+    log_.Lose();
+    return 0;
+  }
   // The position moves to the element before the removed one, so that the next FindElem goes on
   // with the element after it.
   level_ = parent;

@@ -224,9 +224,15 @@ void AppendNodeStart(pugi::xml_node node, const ChildLayout& layout, Output* out
   }
 }
 
+// Lines are indented one tab a level up to kMaxIndent tabs, and no further: a store nested
+// 10,000 levels deep would otherwise take one tab per level on every line, and its file would
+// grow with the square of its depth. Readers drop indentation between elements whatever its
+// length, so a deep element's lines merely stop moving to the right.
+constexpr size_t kMaxIndent = 32;
+
 void AppendLineStart(size_t depth, Output* out) {
   out->push_back('\n');
-  out->append(depth, '\t');
+  out->append(depth < kMaxIndent ? depth : kMaxIndent, '\t');
 }
 
 }  // namespace

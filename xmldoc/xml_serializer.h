@@ -32,8 +32,9 @@ class TextSink {
 };
 
 // Writes the document into *out (replacing its content), or piece by piece into sink: one node per
-// line with tab indentation where an element holds only elements, and no added whitespace inside an
-// element that has text. Element names, and the text of an element that holds what XML cannot,
+// line with tab indentation (one tab a level, at most 32, so that the size stays linear in the
+// depth) where an element holds only elements, and no added whitespace inside an element that has
+// text. Element names, and the text of an element that holds what XML cannot,
 // are written with the escapes of xml_escape.h. Text is otherwise written byte for byte apart from
 // these: "&", "<" and ">" as entities, CR as a character reference, and a text of only whitespace
 // entirely as character references. An empty document gives "".
