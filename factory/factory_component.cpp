@@ -13,6 +13,7 @@ namespace pelok {
 IComponent* FactoryComponent::CreateInstance(int component_id, const char* registry_path) {
   if (component_id == component_id::kComponentFactory) return this;
   if (component_id == component_id::kAllocator) return allocator_;
+  const RegistryFileMemo::Creation creation;
   std::string ini_path;
   std::string module_path;
   files_.ModuleFor(registry_path, component_id, &ini_path, &module_path);

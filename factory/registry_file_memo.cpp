@@ -1,5 +1,6 @@
 #include "factory/registry_file_memo.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "framework/dll_registry_file.h"
@@ -36,13 +37,31 @@ std::string ExplicitModulePath(const std::string& ini_path, int component_id) {
   return path;
 }
 
+// The creation under way on this thread (0: none), numbered across the process so that an
+// entry looked at in one creation never counts as looked at in another.
+std::atomic<uint64_t> last_creation{0};
+thread_local uint64_t current_creation = 0;
+
 }  // namespace
+
+RegistryFileMemo::Creation::Creation() : outermost_(current_creation == 0) {
+  if (outermost_) current_creation = ++last_creation;
+}
+
+RegistryFileMemo::Creation::~Creation() {
+  if (outermost_) current_creation = 0;
+}
 
 RegistryFileMemo::Entry& RegistryFileMemo::Current(const char* registry_path) {
   const std::string key = registry_path != nullptr ? registry_path : "";
   const auto found = entries_.find(key);
-  if (found != entries_.end() && found->second.kept && Unchanged(found->second.files)) {
-    return found->second;
+  if (found != entries_.end() && found->second.kept) {
+    Entry& entry = found->second;
+    if (current_creation != 0 && entry.checked_in == current_creation) return entry;
+    if (Unchanged(entry.files)) {
+      entry.checked_in = current_creation;
+      return entry;
+    }
   }
   // Stamped after the reads: a file that changed since the reads began is too recent to keep.
   const int64_t read_at = FileClockNow();
@@ -68,6 +87,7 @@ RegistryFileMemo::Entry& RegistryFileMemo::Current(const char* registry_path) {
   if (entries_.size() >= kMostPaths && entries_.count(key) == 0) entries_.clear();
   Entry& entry = entries_[key];
   entry = std::move(fresh);
+  entry.checked_in = current_creation;
   return entry;
 }
 

@@ -9,6 +9,7 @@
 #ifndef PELOK_FACTORY_REGISTRY_FILE_MEMO_H_
 #define PELOK_FACTORY_REGISTRY_FILE_MEMO_H_
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -22,6 +23,21 @@ namespace pelok {
 
 class RegistryFileMemo {
  public:
+  // One creation of a component: CreateInstance asks for the module, and the new component's
+  // constructor asks again (RegisterRecord) for its trace settings, microseconds later on the
+  // same thread. The files are looked at once for both: a look at each file per creation, as
+  // every creation had before this scope.
+  class Creation {
+   public:
+    Creation();
+    ~Creation();
+    Creation(const Creation&) = delete;
+    Creation& operator=(const Creation&) = delete;
+
+   private:
+    bool outermost_;
+  };
+
   RegistryFileMemo() = default;
   RegistryFileMemo(const RegistryFileMemo&) = delete;
   RegistryFileMemo& operator=(const RegistryFileMemo&) = delete;
@@ -45,6 +61,7 @@ class RegistryFileMemo {
     std::string ini_path;
     std::vector<std::pair<std::string, FileStamp>> files;
     bool kept = false;  // false: answers are for this call only
+    uint64_t checked_in = 0;  // the creation in which the files were last looked at
     std::map<int, IdAnswers> ids;
   };
 

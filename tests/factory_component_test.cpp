@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -198,6 +200,33 @@ TEST_F(CreateInstanceTest, ComponentsMayAskTheFactoryWhileBeingBuilt) {
   ASSERT_NE(nullptr, outer->Inner());
   EXPECT_EQ(kTestComponent, outer->Inner()->GetComponentId());
   outer->Destroy(1);
+}
+
+// One creation looks at the file once for the module and the component's trace settings; the
+// next creation looks again, so an edit between two creations reaches the second one whole.
+TEST_F(CreateInstanceTest, AnEditBetweenTwoCreationsReachesTheSecond) {
+  const std::string ini = Registry("[5001]\nDLL=" + ModulePath("PelTest.dll") +
+                                   "\n[Trace]\nDebugMask=2\n");
+  const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(ini, an_hour_ago);
+  test::LoadedModule module(ModulePath("PelTest.dll"));
+  const auto set_registry = module.Get<SetDLLRegistryFn>("SetDLLRegistry");
+  ASSERT_NE(nullptr, set_registry);
+  set_registry(ini.c_str());
+  ITestComponent* first = Create(kTestComponent, ini);
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(2, first->Record()->debugMask);
+  ASSERT_TRUE(test::WriteFileBytes(ini, "[5001]\nDLL=" + ModulePath("PelTest.dll") +
+                                            "\n[Trace]\nDebugMask=4\n"));
+  std::filesystem::last_write_time(ini, an_hour_ago + std::chrono::minutes(1));
+  ITestComponent* second = Create(kTestComponent, ini);
+  set_registry("");
+  ASSERT_NE(nullptr, second);
+  EXPECT_EQ(4, second->Record()->debugMask);
+  // The first keeps what it was given.
+  EXPECT_EQ(2, first->Record()->debugMask);
+  first->Destroy(1);
+  second->Destroy(1);
 }
 
 TEST_F(CreateInstanceTest, ThreadsAskForComponentsAtOnce) {

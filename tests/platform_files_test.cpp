@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_information.h"
 #include "platform/win32_api.h"
 #include "tests/support/temp_dir.h"
 
@@ -99,6 +100,46 @@ TEST_F(FileHandleTest, DirectoryCannotBeOpenedAsAFile) {
   EXPECT_EQ(Open(dir_.path(), GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(Open(dir_.path(), GENERIC_READ, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+// The information by name is what a handle of the same file tells, figure by figure, since the
+// document module compares stamps taken both ways.
+TEST_F(FileHandleTest, InformationByNameIsTheHandlesOwn) {
+  ASSERT_TRUE(test::WriteFileBytes(path_, "twelve bytes"));
+  HANDLE file = Open(path_, GENERIC_READ, OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  BY_HANDLE_FILE_INFORMATION by_handle;
+  ASSERT_TRUE(GetFileInformationByHandle(file, &by_handle));
+  CloseHandle(file);
+  BY_HANDLE_FILE_INFORMATION by_name;
+  ASSERT_TRUE(PelokGetFileInformationByName(path_.c_str(), &by_name));
+  EXPECT_EQ(12u, by_name.nFileSizeLow);
+  EXPECT_EQ(by_handle.nFileSizeLow, by_name.nFileSizeLow);
+  EXPECT_EQ(by_handle.nFileSizeHigh, by_name.nFileSizeHigh);
+  EXPECT_EQ(by_handle.dwVolumeSerialNumber, by_name.dwVolumeSerialNumber);
+  EXPECT_EQ(by_handle.nFileIndexHigh, by_name.nFileIndexHigh);
+  EXPECT_EQ(by_handle.nFileIndexLow, by_name.nFileIndexLow);
+  EXPECT_EQ(by_handle.nNumberOfLinks, by_name.nNumberOfLinks);
+  EXPECT_EQ(by_handle.ftLastWriteTime.dwLowDateTime, by_name.ftLastWriteTime.dwLowDateTime);
+  EXPECT_EQ(by_handle.ftLastWriteTime.dwHighDateTime, by_name.ftLastWriteTime.dwHighDateTime);
+  EXPECT_EQ(by_handle.dwFileAttributes, by_name.dwFileAttributes);
+
+  // Another file at the name is another index.
+  const std::string other = dir_.Join("other.bin");
+  ASSERT_TRUE(test::WriteFileBytes(other, "twelve bytes"));
+  ASSERT_TRUE(MoveFileExA(other.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING));
+  BY_HANDLE_FILE_INFORMATION replaced;
+  ASSERT_TRUE(PelokGetFileInformationByName(path_.c_str(), &replaced));
+  EXPECT_TRUE(replaced.nFileIndexLow != by_name.nFileIndexLow ||
+              replaced.nFileIndexHigh != by_name.nFileIndexHigh);
+}
+
+TEST_F(FileHandleTest, InformationByNameFailsWhereOpeningWould) {
+  BY_HANDLE_FILE_INFORMATION info;
+  EXPECT_FALSE(PelokGetFileInformationByName(path_.c_str(), &info));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(PelokGetFileInformationByName(dir_.path().c_str(), &info));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/file_access.h"
+#include "platform/file_information.h"
 #include "platform/win32_api.h"
 
 namespace pelok {
@@ -59,16 +60,20 @@ uint64_t FromFileTime(const FILETIME& time) {
   return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-FileStamp StampHandle(HANDLE file) {
+FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
   FileStamp stamp;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file, &info)) return stamp;
   stamp.volume = info.dwVolumeSerialNumber;
   stamp.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   stamp.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   stamp.written = FromFileTime(info.ftLastWriteTime);
   stamp.valid = true;
   return stamp;
+}
+
+FileStamp StampHandle(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return FileStamp();
+  return StampOf(info);
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -222,10 +227,9 @@ uint64_t SystemTimeNow() {
 }
 
 FileStamp StampFile(const char* path) {
-  ScopedHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return FileStamp();
-  return StampHandle(file.get());
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!PelokGetFileInformationByName(path, &info)) return FileStamp();
+  return StampOf(info);
 }
 
 bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp) {

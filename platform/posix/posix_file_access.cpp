@@ -26,10 +26,12 @@ BOOL PelokCopyFileAccess(HANDLE source, HANDLE target) {
     return FailFromErrno();
   }
   // The owner first: a change of owner may clear the set-id bits that the mode then restores.
-  if ((now.st_uid != wanted.st_uid || now.st_gid != wanted.st_gid) &&
-      pelok::posix::SysFchown(to, wanted.st_uid, wanted.st_gid) != 0) {
+  const bool owner_differs = now.st_uid != wanted.st_uid || now.st_gid != wanted.st_gid;
+  if (owner_differs && pelok::posix::SysFchown(to, wanted.st_uid, wanted.st_gid) != 0) {
     return FailFromErrno();
   }
+  // A mode set again as it is would still dirty the inode, which the next sync then writes.
+  if (!owner_differs && (now.st_mode & 07777) == (wanted.st_mode & 07777)) return TRUE;
   if (pelok::posix::SysFchmod(to, wanted.st_mode & 07777) != 0) return FailFromErrno();
   return TRUE;
 }

@@ -11,6 +11,7 @@
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_path.h"
 #include "platform/posix/posix_syscalls.h"
+#include "platform/file_information.h"
 #include "platform/posix_win32.h"
 
 using pelok::posix::Fail;
@@ -299,14 +300,7 @@ FILETIME ToFileTime(const struct timespec& time) {
   return result;
 }
 
-}  // namespace
-
-BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
-  const int fd = FdFromHandle(file);
-  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
-  if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  struct stat status;
-  if (pelok::posix::SysFstat(fd, &status) != 0) return FailFromErrno();
+void DescribeFile(const struct stat& status, BY_HANDLE_FILE_INFORMATION* info) {
   DWORD attributes = 0;
   if (S_ISDIR(status.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
   if (!(status.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
@@ -323,5 +317,28 @@ BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
   const uint64_t inode = static_cast<uint64_t>(status.st_ino);
   info->nFileIndexHigh = static_cast<DWORD>(inode >> 32);
   info->nFileIndexLow = static_cast<DWORD>(inode & 0xFFFFFFFFu);
+}
+
+}  // namespace
+
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+  const int fd = FdFromHandle(file);
+  if (fd < 0) return Fail(ERROR_INVALID_HANDLE);
+  if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  struct stat status;
+  if (pelok::posix::SysFstat(fd, &status) != 0) return FailFromErrno();
+  DescribeFile(status, info);
+  return TRUE;
+}
+
+BOOL PelokGetFileInformationByName(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
+  if (path == nullptr || info == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  const pelok::posix::PosixPath file(path);
+  if (!file.ok()) return Fail(ERROR_FILENAME_EXCED_RANGE);
+  struct stat status;
+  if (pelok::posix::SysStat(file.c_str(), &status) != 0) return FailFromErrno();
+  // What CreateFileA refuses to open.
+  if (S_ISDIR(status.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  DescribeFile(status, info);
   return TRUE;
 }
