@@ -212,7 +212,9 @@ void EditLog::Record(Write write) {
   } catch (const std::bad_alloc&) {
     ops_.resize(before);
     Lose();
+    return;
   }
+  if (ops_.size() > limit_) Lose();
 }
 
 void EditLog::Added(pugi::xml_node element, pugi::xml_node after) {

@@ -43,6 +43,10 @@ class EditLog {
   // whole document says what it is, until Clear.
   void Lose();
   bool lost() const { return lost_; }
+  // Past this many bytes of operations the log is lost: a record that large would not go into
+  // the journal anyway (the save writes the whole file), and a program that changes a large
+  // store at length without saving would otherwise hold its every edit twice.
+  void set_limit(size_t bytes) { limit_ = bytes; }
   const std::string& ops() const { return ops_; }
   void Clear();
 
@@ -54,6 +58,7 @@ class EditLog {
 
   ChildNameIndex* index_;
   std::string ops_;
+  size_t limit_ = static_cast<size_t>(-1);
   bool lost_ = false;
 };
 

@@ -106,6 +106,7 @@ void XmlDocument::Matched(std::string bytes, const FileStamp& stamp, uint64_t at
   held_stamp_ = stamp;
   held_matched_at_ = at;
   log_.Clear();
+  log_.set_limit(static_cast<size_t>(JournalLimit()));
 }
 
 bool XmlDocument::FileHoldsBase(const char* file) {

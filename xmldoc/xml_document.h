@@ -146,6 +146,8 @@ class XmlDocument final : public IXmlDocument {
                  uint64_t* read_at, ContentHash* hash, JournalContent* journal);
   // Whether the journal's records that the document lacks could be replayed on it.
   bool TakeInJournalRecords(JournalContent* journal);
+  // The size the journal may reach before a save folds it into the file.
+  uint64_t JournalLimit() const;
   // Appends the edits since the file matched as one journal record: 1 done, 0 failed, -1 the
   // document must be written whole (edits no record tells, no journal, the journal full).
   int SaveToJournal();

@@ -82,15 +82,18 @@ bool XmlDocument::TakeInJournalRecords(JournalContent* journal) {
   return true;
 }
 
+uint64_t XmlDocument::JournalLimit() const {
+  const uint64_t share = base_.size() / kJournalFoldShareDivisor;
+  return share > kJournalFoldMinimum ? share : kJournalFoldMinimum;
+}
+
 int XmlDocument::SaveToJournal() {
   if (journal_path_.empty() || log_.lost() || base_.empty()) return -1;
   if (!journal_.current() || journal_.damaged_tail || journal_.size != journal_.end) {
     if (!RepairJournal(journal_path_, &journal_) || !journal_.current()) return -1;
   }
   if (!log_.ops().empty()) {
-    const uint64_t share = base_.size() / kJournalFoldShareDivisor;
-    const uint64_t limit = share > kJournalFoldMinimum ? share : kJournalFoldMinimum;
-    if (journal_.end + log_.ops().size() + kRecordFrame > limit) return -1;
+    if (journal_.end + log_.ops().size() + kRecordFrame > JournalLimit()) return -1;
     const int appended = AppendJournalRecord(journal_path_, held_file_, log_.ops(), &journal_);
     if (appended <= 0) return appended;
     journal_touched_ = true;
