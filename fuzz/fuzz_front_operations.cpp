@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/fault_registry_host.h"
-#include "tests/model_operations.h"
-#include "tests/model_store.h"
+#include "tests/support/fault_registry_host.h"
+#include "tests/support/model_operations.h"
+#include "tests/support/model_store.h"
 
 namespace {
 

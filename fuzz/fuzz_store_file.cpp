@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/fault_registry_host.h"
-#include "tests/model_store.h"
+#include "tests/support/fault_registry_host.h"
+#include "tests/support/model_store.h"
 
 namespace {
 

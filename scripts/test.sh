@@ -23,7 +23,7 @@ for preset in "${presets[@]}"; do
 done
 
 # Reliability, on Linux only (skip with PELOK_RELIABILITY=0): the threads and host tests under
-# ThreadSanitizer, every fuzz target for a bounded time, and the linux suite under valgrind.
+# ThreadSanitizer, every fuzz target for a bounded time, and the Linux suite under valgrind.
 if [ "${PELOK_RELIABILITY:-1}" = 1 ]; then
   echo "== linux-tsan: configure, build and test (threads and host tests)"
   cmake --preset linux-tsan >/dev/null
@@ -35,11 +35,6 @@ if [ "${PELOK_RELIABILITY:-1}" = 1 ]; then
   cmake --build --preset linux-fuzz
   bash fuzz/run.sh build/linux-fuzz "${PELOK_FUZZ_SECONDS:-45}"
 
-  if [ -d build/linux ]; then
-    echo "== linux-valgrind: the linux build's tests, each under valgrind memcheck"
-    # The same binaries as the linux preset (its build folder), the tests run through valgrind.
-    cmake --preset linux-valgrind >/dev/null
-    cmake --build --preset linux-valgrind
-    ctest --preset linux-valgrind
-  fi
+  echo "== linux-valgrind: configure, build and run every test under valgrind memcheck"
+  cmake --workflow --preset linux-valgrind
 fi
