@@ -16,8 +16,19 @@ for p in "${packages[@]}"; do
 done
 
 apt_updated=0
+# A mirror in the middle of a sync serves index files of the wrong size for a while: try again,
+# and go on with the indexes that did arrive if it keeps failing (the install that follows says
+# what is really missing).
 apt_update() {
-  if [ "$apt_updated" = 0 ]; then apt-get update -qq; apt_updated=1; fi
+  [ "$apt_updated" = 0 ] || return 0
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    if apt-get update -qq; then apt_updated=1; return 0; fi
+    echo "setup: apt-get update failed (attempt $attempt), trying again" >&2
+    sleep $((attempt * 10))
+  done
+  echo "setup: going on with the package indexes that could be fetched" >&2
+  apt_updated=1
 }
 
 # deb-src entries, so that the Windows build can compile Debian's pugixml source.
