@@ -10,31 +10,11 @@
 #include "platform/file_access.h"
 #include "platform/file_information.h"
 #include "platform/win32_api.h"
+#include "xmldoc/scoped_handle.h"
 
 namespace pelok {
 
 namespace {
-
-// Closes the handle when it goes out of scope.
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() { Close(); }
-
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  bool Close() {
-    if (!valid()) return true;
-    const bool closed = CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Whether the open handle is a file of the disk. Anything else at a document's path (a FIFO, a
 // device, a socket) is refused before a byte is read: a FIFO would block the reader until some
@@ -76,7 +56,6 @@ FileStamp StampHandle(HANDLE file) {
   return StampOf(info);
 }
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // How long a move over the old file is tried again while another process holds that file open
 // for a moment: Windows refuses to replace an open file, and a reader's stamp takes
 // microseconds. POSIX replaces open files; a refused rename there is final.

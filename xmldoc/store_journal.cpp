@@ -9,6 +9,7 @@
 #include "platform/win32_api.h"
 #include "xmldoc/child_name_index.h"
 #include "xmldoc/edit_log.h"
+#include "xmldoc/scoped_handle.h"
 #include "xmldoc/xml_serializer.h"
 
 namespace pelok {
@@ -21,29 +22,7 @@ constexpr char kMagic[16] = {'P', 'e', 'l', 'X', 'm', 'l', ' ', 'j',
                              'o', 'u', 'r', 'n', 'a', 'l', '1', '\n'};
 // After the magic: the id and the store file's hash (32 bytes), then their hash (16).
 static_assert(sizeof(kMagic) + 32 + 16 == kJournalHeaderSize, "the header's layout");
-// A record's length before its operations and its hash after them.
-constexpr size_t kRecordFrame = 4 + 16;
 constexpr uint32_t kLargestRecord = 1u << 30;
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() { Close(); }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  bool Close() {
-    if (!valid()) return true;
-    const bool closed = CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // The journal is never opened through a link planted at its name (O_NOFOLLOW on POSIX).
 HANDLE OpenJournal(const std::string& path, DWORD disposition, DWORD attributes) {
@@ -166,7 +145,7 @@ bool CopyTailAside(HANDLE file, const std::string& path, uint64_t offset) {
     tail.append(piece, read);
   }
   const std::string aside_path = AsideName(path);
-  Handle aside(OpenJournal(aside_path, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY));
+  ScopedHandle aside(OpenJournal(aside_path, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY));
   if (!aside.valid()) return false;
   const bool written = PelokCopyFileAccess(file, aside.get()) && WriteAt(aside.get(), 0, tail) &&
                        FlushFileBuffers(aside.get());
@@ -250,7 +229,7 @@ bool ReadJournal(const std::string& path, const ContentHash& file_hash, JournalC
       content->damaged_tail = true;
       break;
     }
-    if (left < kRecordFrame + length) break;  // cut short
+    if (left < kJournalRecordFrame + length) break;  // cut short
     const char* ops = bytes.data() + at + 4;
     const ContentHash record = RecordHash(content->id, at, ops, length);
     if (GetFixed(ops + length, 8) != record.first || GetFixed(ops + length + 8, 8) != record.second) {
@@ -264,7 +243,7 @@ bool ReadJournal(const std::string& path, const ContentHash& file_hash, JournalC
       folded = true;
     }
     content->ops.append(ops, length);
-    at += kRecordFrame + length;
+    at += kJournalRecordFrame + length;
     content->records.push_back(JournalContent::Record{at, content->ops.size()});
   }
   content->end = at;
@@ -304,7 +283,7 @@ bool RepairJournal(const std::string& path, JournalContent* content) {
       break;
   }
   if (content->size == content->end && !content->damaged_tail) return true;
-  Handle file(OpenJournal(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+  ScopedHandle file(OpenJournal(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   if (!file.valid()) return false;
   if (content->damaged_tail && content->size > content->end &&
       !CopyTailAside(file.get(), path, content->end)) {
@@ -320,7 +299,7 @@ bool RepairJournal(const std::string& path, JournalContent* content) {
 bool StartJournal(const std::string& path, const std::string& store_path,
                   const ContentHash& file_hash, JournalContent* content) {
   *content = JournalContent();
-  Handle store(OpenJournaledStore(store_path));
+  ScopedHandle store(OpenJournaledStore(store_path));
   if (!store.valid()) return false;
   HANDLE opened = OpenJournal(path, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY);
   if (opened == INVALID_HANDLE_VALUE) {
@@ -328,7 +307,7 @@ bool StartJournal(const std::string& path, const std::string& store_path,
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
     opened = OpenJournal(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   }
-  Handle file(opened);
+  ScopedHandle file(opened);
   if (!file.valid()) return false;
   // It holds what the store holds: the same access, or no journal.
   if (!PelokCopyFileAccess(store.get(), file.get()) || !CutAt(file.get(), 0)) return false;
@@ -345,9 +324,9 @@ bool StartJournal(const std::string& path, const std::string& store_path,
 int AppendJournalRecord(const std::string& path, const std::string& store_path,
                         const std::string& ops, JournalContent* content) {
   if (!content->current() || ops.size() > kLargestRecord) return -1;
-  Handle store(OpenJournaledStore(store_path));
+  ScopedHandle store(OpenJournaledStore(store_path));
   if (!store.valid()) return -1;
-  Handle file(OpenJournal(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+  ScopedHandle file(OpenJournal(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   if (!file.valid()) return 0;
   // The store's access may have changed since the journal was started.
   if (!PelokCopyFileAccess(store.get(), file.get())) return -1;
@@ -375,7 +354,7 @@ bool MarkJournalFolded(const std::string& path, const ContentHash& file_hash,
   if (!content->current()) return false;
   std::string mark;
   AppendFoldMark(&mark, file_hash.size, file_hash.first, file_hash.second);
-  Handle file(OpenJournal(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+  ScopedHandle file(OpenJournal(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   if (!file.valid()) return false;
   const std::string record = MakeRecord(content->id, content->end, mark);
   const bool written = WriteAt(file.get(), content->end, record) &&

@@ -50,6 +50,8 @@
 namespace pelok {
 
 constexpr size_t kJournalHeaderSize = 64;
+// A record's length before its operations and its hash after them.
+constexpr size_t kJournalRecordFrame = 4 + 16;
 // The journal is folded into the file once it would pass the larger of these.
 constexpr uint64_t kJournalFoldMinimum = 64 * 1024;
 constexpr uint64_t kJournalFoldShareDivisor = 2;

@@ -28,13 +28,6 @@
 
 namespace pelok {
 
-namespace {
-
-// The size of a record's frame around its operations (store_journal.cpp).
-constexpr uint64_t kRecordFrame = 20;
-
-}  // namespace
-
 bool XmlDocument::HeldFilesUnchanged(const char* file) {
   return FileHoldsBase(file) && (journal_path_.empty() || JournalUnchanged(journal_path_, journal_));
 }
@@ -93,7 +86,7 @@ int XmlDocument::SaveToJournal() {
     if (!RepairJournal(journal_path_, &journal_) || !journal_.current()) return -1;
   }
   if (!log_.ops().empty()) {
-    if (journal_.end + log_.ops().size() + kRecordFrame > JournalLimit()) return -1;
+    if (journal_.end + log_.ops().size() + kJournalRecordFrame > JournalLimit()) return -1;
     const int appended = AppendJournalRecord(journal_path_, held_file_, log_.ops(), &journal_);
     if (appended <= 0) return appended;
     journal_touched_ = true;
