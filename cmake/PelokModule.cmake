@@ -20,8 +20,8 @@ function(pelok_add_module name)
       set_target_properties(${name} PROPERTIES LINK_DEPENDS ${map})
     endif()
   endif()
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${PELOK_PLATFORM_LIBS})
+  pelok_layer_root(${name})
+  target_link_libraries(${name} PRIVATE pelok_public_headers ${ARG_LIBS} ${PELOK_PLATFORM_LIBS})
   set_property(TARGET ${name} PROPERTY PELOK_EXPORTS "${ARG_EXPORTS}")
 endfunction()
 
@@ -42,10 +42,35 @@ function(pelok_check_module_interface name)
                    -P ${PROJECT_SOURCE_DIR}/cmake/CheckModuleInterface.cmake)
 endfunction()
 
-# pelok_add_library(NAME SOURCES...): a static library of shared code. The source root it
-# offers is for the build only: an installed package offers include/ alone.
+# pelok_layer_root(TARGET [FOLDER]): TARGET's headers are found as "FOLDER/name.h" by TARGET and
+# by whatever links it, and by nobody else. Every folder of the source tree gets an include root
+# of its own in the build folder that holds only a link to it, so that a file can include a
+# folder's headers only where its target declares the dependency. FOLDER defaults to the top
+# folder of the calling CMakeLists.txt. An installed package offers include/ alone.
+function(pelok_layer_root target)
+  if(ARGC GREATER 1)
+    set(folder ${ARGV1})
+  else()
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    string(REGEX REPLACE "/.*" "" folder "${folder}")
+  endif()
+  set(root ${CMAKE_BINARY_DIR}/include_roots/${folder})
+  if(NOT EXISTS ${root}/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE" OR type STREQUAL "SHARED_LIBRARY" OR type STREQUAL "MODULE_LIBRARY")
+    target_include_directories(${target} PRIVATE ${root})
+  else()
+    target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${root}>)
+  endif()
+endfunction()
+
+# pelok_add_library(NAME SOURCES...): a static library of one folder of the source tree, with
+# that folder's include root and the public headers.
 function(pelok_add_library name)
   add_library(${name} STATIC ${ARGN})
-  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
-                                            $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>)
+  pelok_layer_root(${name})
+  target_link_libraries(${name} PUBLIC pelok_public_headers)
 endfunction()

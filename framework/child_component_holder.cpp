@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "pelok/component_factory.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 
 namespace pelok {
 

@@ -11,7 +11,7 @@
 #include <new>
 
 #include "framework/child_component_holder.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "pelok/component.h"
 
 namespace pelok {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "framework/factory_loader.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 
 namespace pelok {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
 

@@ -1,7 +1,7 @@
 #include "framework/pelok_ptr.h"
 
 #include "framework/factory_loader.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "util/bounded_string.h"
 
 namespace pelok {

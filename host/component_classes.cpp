@@ -1,7 +1,7 @@
 // Registers the module's nine component classes with the factory table when the module loads,
 // in the order GetComponentIDs reports them.
 #include "framework/component_base.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "registry/key_table.h"
 #include "registry/memory_key_values.h"
 #include "registry/register_core.h"

@@ -1,7 +1,7 @@
 // The module's seven exports: the only names the module exports.
 #include <cstdint>
 
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "pelok/component.h"
 #include "pelok/export.h"
 

@@ -1,6 +1,6 @@
 // The module's entry point on POSIX: attach when the library is loaded, detach when it is
 // unloaded (dlclose) or the process ends.
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "platform/win32_api.h"
 
 namespace {

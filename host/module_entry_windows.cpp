@@ -1,6 +1,6 @@
 // The module's entry point on Windows: static initialisers have run before attach; the leak
 // report runs at detach, before the static destructors.
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "platform/win32_api.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {

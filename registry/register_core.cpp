@@ -29,8 +29,7 @@ int RegisterCore::CreateKey(uint32_t parent, const char* sub_key, int key_kind, 
   // A key created for a caller that cannot receive its handle could never be closed.
   if (out_key == nullptr) return 0;
   char path[kKeyPathBufferSize] = {};
-  if (!BuildKeyPath(parent, sub_key, path, kKeyPathBufferSize)) return 0;
-  IKeyTable* const table = TableForKind(key_kind);
+  IKeyTable* const table = ResolveKey(parent, sub_key, key_kind, path);
   if (table == nullptr) return 0;
   uint32_t handle = table->FindKey(path);
   *out_key = handle;
@@ -58,8 +57,7 @@ int RegisterCore::OpenKey(uint32_t parent, const char* sub_key, int key_kind, in
   auto guard = Guard();
   if (out_key == nullptr) return 0;
   char path[kKeyPathBufferSize] = {};
-  if (!BuildKeyPath(parent, sub_key, path, kKeyPathBufferSize)) return 0;
-  IKeyTable* const table = TableForKind(key_kind);
+  IKeyTable* const table = ResolveKey(parent, sub_key, key_kind, path);
   if (table == nullptr) return 0;
   const uint32_t handle = table->FindKey(path);
   *out_key = handle;
@@ -180,6 +178,12 @@ void RegisterCore::Shutdown() {
   auto guard = Guard();
   CloseAllKeys();
   if (provider_ != nullptr) ReleaseChildAs(&provider_);
+}
+
+IKeyTable* RegisterCore::ResolveKey(uint32_t parent, const char* sub_key, int key_kind,
+                                    char (&path)[kKeyPathBufferSize]) {
+  if (!BuildKeyPath(parent, sub_key, path, kKeyPathBufferSize)) return nullptr;
+  return TableForKind(key_kind);
 }
 
 // parent's name, "/" and sub_key, lower-cased, in buf. Fails (0) when the parent has no name or

@@ -10,6 +10,7 @@
 #include "framework/component_base.h"
 #include "framework/component_record.h"
 #include "registry/registry_interfaces.h"
+#include "registry/root_names.h"
 
 namespace pelok {
 
@@ -49,6 +50,10 @@ class RegisterCore final
  private:
   enum class Removal { kClose, kRelease, kDelete };
 
+  // Builds the path of parent/sub_key into path and returns the table of its kind; null when
+  // the path cannot be built or the kind has no table.
+  IKeyTable* ResolveKey(uint32_t parent, const char* sub_key, int key_kind,
+                        char (&path)[kKeyPathBufferSize]);
   int BuildKeyPath(uint32_t parent, const char* sub_key, char* buf, int len);
   // The table of a kind, made through the provider on first use; null for kinds without one.
   IKeyTable* TableForKind(int key_kind);

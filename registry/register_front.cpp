@@ -4,7 +4,7 @@
 
 #include "pelok/component_factory.h"
 #include "framework/pelok_ptr.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 
 namespace pelok {
 namespace {

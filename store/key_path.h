@@ -21,6 +21,24 @@ enum class KeyPathStep {
 // empty key path has no parts at all (it names the document element).
 KeyPathStep NextKeyPathPart(const char* key_path, size_t* cursor, char (&part)[kPathBufferSize]);
 
+// Calls enter(part) for each part of key_path in turn, stopping at the first that returns
+// false. True when every part was entered; false for a part of 260 characters or more.
+template <typename Enter>
+bool ForEachKeyPathPart(const char* key_path, Enter enter) {
+  size_t cursor = 0;
+  char part[kPathBufferSize];
+  for (;;) {
+    switch (NextKeyPathPart(key_path, &cursor, part)) {
+      case KeyPathStep::kEnd:
+        return true;
+      case KeyPathStep::kTooLong:
+        return false;
+      case KeyPathStep::kPart:
+        if (!enter(static_cast<const char*>(part))) return false;
+        break;
+    }
+  }
+}
 
 }  // namespace pelok
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "framework/pelok_ptr.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "pelok/component.h"
 #include "pelok/register_front.h"
 #include "platform/win32_api.h"

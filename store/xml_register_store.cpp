@@ -38,19 +38,10 @@ int XmlRegisterStore::LoadDocument() {
 int XmlRegisterStore::WalkToKey(const char* key_path) {
   if (!LoadDocument()) return 0;
   if (!document_->FindElem(kRegisterElement) || !document_->IntoElem()) return 0;
-  size_t cursor = 0;
-  char part[kPathBufferSize];
-  for (;;) {
-    switch (NextKeyPathPart(key_path, &cursor, part)) {
-      case KeyPathStep::kEnd:
-        return 1;
-      case KeyPathStep::kTooLong:
-        return 0;
-      case KeyPathStep::kPart:
-        if (!document_->FindElem(part) || IsValueElement() || !document_->IntoElem()) return 0;
-        break;
-    }
-  }
+  const bool entered = ForEachKeyPathPart(key_path, [this](const char* part) {
+    return document_->FindElem(part) && !IsValueElement() && document_->IntoElem();
+  });
+  return entered ? 1 : 0;
 }
 
 int XmlRegisterStore::SetValue(const char* key_path, const char* name, int type, const void* data,

@@ -110,23 +110,11 @@ int XmlRegisterStore::CreateKeyPath(const char* key_path) {
 }
 
 int XmlRegisterStore::EnterOrAddKeyParts(const char* key_path) {
-  size_t cursor = 0;
-  char part[kPathBufferSize];
-  for (;;) {
-    switch (NextKeyPathPart(key_path, &cursor, part)) {
-      case KeyPathStep::kEnd:
-        return 1;
-      case KeyPathStep::kTooLong:
-        return 0;
-      case KeyPathStep::kPart:
-        break;
-    }
-    if (document_->FindElem(part)) {
-      if (IsValueElement() || !document_->IntoElem()) return 0;
-    } else if (!document_->AddElem(part, "", 0) || !document_->IntoElem()) {
-      return 0;
-    }
-  }
+  const bool entered = ForEachKeyPathPart(key_path, [this](const char* part) {
+    if (document_->FindElem(part)) return !IsValueElement() && document_->IntoElem();
+    return document_->AddElem(part, "", 0) && document_->IntoElem();
+  });
+  return entered ? 1 : 0;
 }
 
 int XmlRegisterStore::Save() {

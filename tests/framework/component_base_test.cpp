@@ -4,7 +4,7 @@
 
 #include "framework/component_base.h"
 #include "gtest/gtest.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "tests/support/debug_capture.h"
 #include "util/bounded_string.h"
 

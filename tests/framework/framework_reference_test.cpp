@@ -6,7 +6,7 @@
 #include "framework/child_component_holder.h"
 #include "framework/pelok_ptr.h"
 #include "gtest/gtest.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "tests/support/debug_capture.h"
 #include "tests/support/module_loader.h"
 #include "tests/support/recording_factory.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "gtest/gtest.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "tests/support/registry_fakes.h"
 
 namespace pelok {

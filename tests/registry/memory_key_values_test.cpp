@@ -9,7 +9,7 @@
 #include "pelok/component_factory.h"
 #include "framework/pelok_ptr.h"
 #include "gtest/gtest.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 
 namespace pelok {
 namespace {

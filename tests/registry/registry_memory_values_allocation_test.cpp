@@ -9,7 +9,7 @@
 
 #include "pelok/component_factory.h"
 #include "gtest/gtest.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "pelok/export.h"
 #include "platform/win32_api.h"
 #include "registry/memory_key_values.h"

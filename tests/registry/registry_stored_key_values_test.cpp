@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "registry/stored_key_values.h"
 #include "util/bounded_string.h"
 

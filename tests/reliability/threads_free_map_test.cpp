@@ -11,7 +11,7 @@
 
 #include "framework/component_base.h"
 #include "gtest/gtest.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "platform/win32_api.h"
 
 namespace pelok {

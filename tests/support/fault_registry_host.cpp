@@ -4,7 +4,7 @@
 #include <new>
 
 #include "factory/tagged_allocator.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 #include "pelok/export.h"
 #include "platform/win32_api.h"
 #include "xmldoc/xml_document.h"

@@ -1,12 +1,12 @@
 // Module-wide state of the host: the lock, the factory table, and the settings given through
 // the exports.
-#include "host/host.h"
+#include "framework/module_state.h"
 
 #include <atomic>
 #include <cstdarg>
 #include <cstring>
 
-#include "host/live_instance_map.h"
+#include "framework/live_instance_map.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
 

@@ -1,6 +1,6 @@
 // The live-instance map: every instance handed out by CreateComponent until it is destroyed.
-#ifndef PELOK_HOST_LIVE_INSTANCE_MAP_H_
-#define PELOK_HOST_LIVE_INSTANCE_MAP_H_
+#ifndef PELOK_FRAMEWORK_LIVE_INSTANCE_MAP_H_
+#define PELOK_FRAMEWORK_LIVE_INSTANCE_MAP_H_
 
 #include <cstdint>
 
@@ -23,4 +23,4 @@ void FreeLiveInstanceMap();
 }  // namespace host
 }  // namespace pelok
 
-#endif  // PELOK_HOST_LIVE_INSTANCE_MAP_H_
+#endif  // PELOK_FRAMEWORK_LIVE_INSTANCE_MAP_H_

@@ -1,7 +1,7 @@
 // The host's module-wide services used by the rest of the module: the factory table, the
 // live-instance map, the host lock and the settings given through the exports.
-#ifndef PELOK_HOST_HOST_H_
-#define PELOK_HOST_HOST_H_
+#ifndef PELOK_FRAMEWORK_MODULE_STATE_H_
+#define PELOK_FRAMEWORK_MODULE_STATE_H_
 
 #include "pelok/component.h"
 
@@ -62,4 +62,4 @@ void OnProcessDetach();
 }  // namespace host
 }  // namespace pelok
 
-#endif  // PELOK_HOST_HOST_H_
+#endif  // PELOK_FRAMEWORK_MODULE_STATE_H_

@@ -1,5 +1,5 @@
 // Recording instances, destroying the auto-free ones, the idle notification and the leak report.
-#include "host/live_instance_map.h"
+#include "framework/live_instance_map.h"
 
 #include <atomic>
 #include <cinttypes>
@@ -8,7 +8,7 @@
 #include <set>
 
 #include "framework/pelok_ptr.h"
-#include "host/host.h"
+#include "framework/module_state.h"
 
 namespace pelok {
 namespace host {

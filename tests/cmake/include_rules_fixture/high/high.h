@@ -1,0 +1,2 @@
+// The upper layer, on the lower one.
+#include "low/base.h"

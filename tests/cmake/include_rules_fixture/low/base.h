@@ -1,0 +1,2 @@
+// The bottom.
+#include <sys/stat.h>

@@ -1,0 +1,1 @@
+// Code in a folder the rules forgot.
