@@ -4,6 +4,7 @@
 
 #include "factory/path_key.h"
 #include "framework/dll_registry_file.h"
+#include "pelok/component.h"
 #include "pelok/module.h"
 #include "util/bounded_string.h"
 
@@ -11,7 +12,6 @@ namespace pelok {
 
 namespace {
 
-constexpr int kPathSize = 260;
 constexpr int kRawValueSize = 1024;
 // Room for the key names of a "[Modules]" section, each with its terminator.
 constexpr int kKeyListSize = 32768;
@@ -47,7 +47,7 @@ void HandOverFramework(HMODULE module, const char* registry_path) {
   if (registry_path == nullptr || registry_path[0] == '\0') return;
   if (const auto set_registry = ModuleExport<SetDLLRegistryFn>(module, "SetDLLRegistry")) {
     // A copy: the path may be the module's own setting, which SetDLLRegistry writes.
-    char path[kPathSize];
+    char path[kPathBufferSize];
     std::memset(path, 0, sizeof(path));
     CopyText(path, sizeof(path), registry_path);
     set_registry(path);
@@ -164,13 +164,13 @@ HMODULE ModuleTable::Discover(const char* ini_path, const char* registry_path,
   std::vector<char> names(kKeyListSize, '\0');
   GetPrivateProfileStringA("Modules", nullptr, "", names.data(), kKeyListSize - 1, ini_path);
   for (size_t at = 0; at < names.size() && names[at] != '\0'; at += std::strlen(&names[at]) + 1) {
-    char value[kPathSize];
+    char value[kPathBufferSize];
     std::memset(value, 0, sizeof(value));
-    ReadTrimmed(ini_path, "Modules", &names[at], value, kPathSize);
+    ReadTrimmed(ini_path, "Modules", &names[at], value, kPathBufferSize);
     if (IsBlank(value)) continue;
-    char path[kPathSize];
+    char path[kPathBufferSize];
     std::memset(path, 0, sizeof(path));
-    ResolveModuleValue(ini_path, value, 1, path, kPathSize);
+    ResolveModuleValue(ini_path, value, 1, path, kPathBufferSize);
     HMODULE module = AcquirePath(path, registry_path);
     if (module == nullptr) continue;
     LockScope scope(lock_);

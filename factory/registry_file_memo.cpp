@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/dll_registry_file.h"
+#include "pelok/component.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
 
@@ -11,7 +12,6 @@ namespace pelok {
 
 namespace {
 
-constexpr int kPathSize = 260;
 constexpr int kRawValueSize = 1024;
 
 bool Unchanged(const std::vector<std::pair<std::string, FileStamp>>& files) {
@@ -27,13 +27,13 @@ std::string ExplicitModulePath(const std::string& ini_path, int component_id) {
   char raw[kRawValueSize];
   std::memset(raw, 0, sizeof(raw));
   GetPrivateProfileStringA(section, "DLL", "", raw, sizeof(raw), ini_path.c_str());
-  char dll[kPathSize];
+  char dll[kPathBufferSize];
   std::memset(dll, 0, sizeof(dll));
-  TrimBlanks(raw, dll, kPathSize);
+  TrimBlanks(raw, dll, kPathBufferSize);
   if (IsBlank(dll)) return "";
-  char path[kPathSize];
+  char path[kPathBufferSize];
   std::memset(path, 0, sizeof(path));
-  ReadModulePath(ini_path.c_str(), section, path, kPathSize);
+  ReadModulePath(ini_path.c_str(), section, path, kPathBufferSize);
   return path;
 }
 
@@ -66,10 +66,10 @@ RegistryFileMemo::Entry& RegistryFileMemo::Current(const char* registry_path) {
   // Stamped after the reads: a file that changed since the reads began is too recent to keep.
   const int64_t read_at = FileClockNow();
   Entry fresh;
-  char ini_path[kPathSize];
+  char ini_path[kPathBufferSize];
   std::memset(ini_path, 0, sizeof(ini_path));
   std::vector<std::string> chain;
-  ResolveRegistryFile(registry_path, ini_path, kPathSize, &chain);
+  ResolveRegistryFile(registry_path, ini_path, kPathBufferSize, &chain);
   fresh.ini_path = ini_path;
   // The file the chain ended at was read for its redirect already, unless a relative redirect
   // named it.

@@ -72,7 +72,7 @@ void ReadTraceSettings(const char* ini_path, int component_id, TraceSettings* se
   GetPrivateProfileStringA(kSection, id_text, id_text, settings->name, sizeof(settings->name),
                            ini_path);
 
-  char file[260];
+  char file[kPathBufferSize];
   std::memset(file, 0, sizeof(file));
   GetPrivateProfileStringA(kSection, "File", "", file, sizeof(file), ini_path);
   // The trace file follows the rule of a module path that skips the default directory: as it

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "pelok/component.h"
+
 namespace pelok {
 
 struct TraceSettings {
@@ -18,7 +20,7 @@ struct TraceSettings {
   int32_t file_mask = 0;
   char name[64] = {0};
   // The trace file's full path; empty when the section names none.
-  char file[260] = {0};
+  char file[kPathBufferSize] = {0};
 };
 
 // The settings for component_id from the DLL registry file ini_path (already resolved). A

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "pelok/component.h"
+#include "pelok/path_name.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
 #include "util/path.h"
@@ -14,17 +16,11 @@ namespace pelok {
 
 namespace {
 
-constexpr int kPathSize = 260;
 constexpr int kRawValueSize = 1024;
 constexpr int kFlagSize = 10;
 
-#if defined(_WIN32)
-// "/name" is taken relative to the DLL registry file, as a Windows path without a drive is.
-bool NamesItsOwnFile(const char* path) { return IsRelative(path) == 0; }
-#else
-// A path rooted at "/" must stand as it is here, or no file of the system could be named.
-bool NamesItsOwnFile(const char* path) { return IsAbsoluteFsPath(path) != 0; }
-#endif
+// A name that stands as it is; any other is taken relative to the DLL registry file.
+bool NamesItsOwnFile(const char* path) { return IsAbsolutePathName(path); }
 
 // Two spellings of one file as far as a redirect chain is concerned: case and the kind of
 // separator do not matter.
@@ -62,12 +58,12 @@ void ResolveRegistryFile(const char* registry_path, char* out, int out_len) {
 
 void ResolveRegistryFile(const char* registry_path, char* out, int out_len,
                          std::vector<std::string>* files_read) {
-  char base[kPathSize];
+  char base[kPathBufferSize];
   std::memset(base, 0, sizeof(base));
   if (registry_path == nullptr || registry_path[0] == '\0') {
-    ExeDirJoin("Pelok.ini", base, kPathSize);
+    ExeDirJoin("Pelok.ini", base, kPathBufferSize);
   } else if (!NamesItsOwnFile(registry_path)) {
-    ExeDirJoin(registry_path, base, kPathSize);
+    ExeDirJoin(registry_path, base, kPathBufferSize);
   } else {
     FollowRedirect(registry_path, out, out_len, files_read);
     return;
@@ -89,9 +85,9 @@ void FollowRedirect(const char* ini_path, char* out, int out_len,
   std::vector<std::string> chain{ini_path};
   for (;;) {
     const char* current = chain.back().c_str();
-    char next[kPathSize];
+    char next[kPathBufferSize];
     std::memset(next, 0, sizeof(next));
-    ReadValue(current, "Redirect", "Path", "", next, kPathSize);
+    ReadValue(current, "Redirect", "Path", "", next, kPathBufferSize);
     if (IsBlank(next)) break;
     if (!NamesItsOwnFile(next)) {
       JoinRelative(current, next, out, out_len);
@@ -112,9 +108,9 @@ void ReadModulePath(const char* ini_path, const char* section, char* out, int ou
   out[0] = '\0';
   // Without a file the system would read its own default one.
   if (ini_path == nullptr || section == nullptr) return;
-  char dll[kPathSize];
+  char dll[kPathBufferSize];
   std::memset(dll, 0, sizeof(dll));
-  ReadTrimmed(ini_path, section, "DLL", "", dll, kPathSize);
+  ReadTrimmed(ini_path, section, "DLL", "", dll, kPathBufferSize);
   if (NamesItsOwnFile(dll)) {
     CopyText(out, out_len, dll);
     return;
@@ -142,12 +138,12 @@ void ResolveModuleValue(const char* ini_path, const char* dll, int use_default_d
     JoinRelative(ini_path, dll, out, out_len);
     return;
   }
-  char dir[kPathSize];
+  char dir[kPathBufferSize];
   std::memset(dir, 0, sizeof(dir));
-  ReadValue(ini_path, "DefaultValue", "DllPath", "", dir, kPathSize);
-  char joined[kPathSize];
+  ReadValue(ini_path, "DefaultValue", "DllPath", "", dir, kPathBufferSize);
+  char joined[kPathBufferSize];
   std::memset(joined, 0, sizeof(joined));
-  JoinPath(dir, dll, joined, kPathSize);
+  JoinPath(dir, dll, joined, kPathBufferSize);
   if (NamesItsOwnFile(joined)) {
     CopyText(out, out_len, joined);
   } else {

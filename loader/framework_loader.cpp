@@ -8,6 +8,7 @@
 #include "framework/dll_registry_file.h"
 #include "pelok/loader.h"
 #include "pelok/module.h"
+#include "pelok/path_name.h"
 #include "platform/native_path.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
@@ -28,7 +29,7 @@ bool IsFile(const std::string& path) {
 
 // A name given by the user is taken against the current directory, as every file API does.
 std::string AgainstCurrentDirectory(const std::string& name) {
-  if (name.empty() || !IsRelative(name.c_str())) return name;
+  if (name.empty() || IsAbsolutePathName(name)) return name;
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(name, error);
   return error ? name : absolute.string();

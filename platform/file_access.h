@@ -11,4 +11,12 @@
 // system takes them, always TRUE (the access of both is what their directory gives).
 BOOL PelokCopyFileAccess(HANDLE source, HANDLE target);
 
+// Whether moving a file over one that another process holds open can fail for a moment:
+// Windows refuses to replace an open file; POSIX replaces it, and a refused rename is final.
+#if defined(_WIN32)
+constexpr bool kReplacingAnOpenFileWaits = true;
+#else
+constexpr bool kReplacingAnOpenFileWaits = false;
+#endif
+
 #endif  // PELOK_PLATFORM_FILE_ACCESS_H_

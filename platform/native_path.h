@@ -17,6 +17,15 @@ constexpr char kNativeSeparator = '/';
 constexpr char kForeignSeparator = '\\';
 #endif
 
+// The separators in this system's own file names (a module's file name, the current directory):
+// Windows gives backslashes only; elsewhere "/" separates, and the modules' own names may hold
+// backslashes too.
+#if defined(_WIN32)
+constexpr const char* kFileNameSeparators = "\\";
+#else
+constexpr const char* kFileNameSeparators = "\\/";
+#endif
+
 inline std::string NativeSeparators(std::string path) {
   std::replace(path.begin(), path.end(), kForeignSeparator, kNativeSeparator);
   return path;

@@ -12,10 +12,10 @@ int CopyKeyName(const OpenKeyIndex& keys, uint32_t key, char* buf, int len) {
 }
 
 int CopyKeyBelow(const OpenKeyIndex& keys, const char* parent_name, int index, char* buf, int len) {
-  char prefix[kKeyPathBufferSize] = {};
-  CopyText(prefix, kKeyPathBufferSize, parent_name);
+  char prefix[kPathBufferSize] = {};
+  CopyText(prefix, kPathBufferSize, parent_name);
   // A name of 259 characters has no room for the separator; it is then the prefix alone.
-  AppendText(prefix, kKeyPathBufferSize, kKeySeparator);
+  AppendText(prefix, kPathBufferSize, kKeySeparator);
   return keys.CopyPathWithPrefix(prefix, index, buf, len);
 }
 

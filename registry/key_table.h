@@ -97,8 +97,8 @@ class KeyTable : public Component<IKeyTable, kId, 0, &IKeyTable::DestroyHook> {
   int EnumKey(uint32_t key, int index, char* buf, int len) override {
     auto guard = this->Guard();
     if (buf == nullptr || len <= 0) return 0;
-    char name[kKeyPathBufferSize] = {};
-    if (this->GetKeyName(key, name, kKeyPathBufferSize) == 0) return 0;
+    char name[kPathBufferSize] = {};
+    if (this->GetKeyName(key, name, kPathBufferSize) == 0) return 0;
     return CopyKeyBelow(keys_, name, index, buf, len);
   }
   // Writes the store through the oldest open key; 0 when no key is open.

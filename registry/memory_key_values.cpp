@@ -24,8 +24,8 @@ bool IsUsableSize(unsigned size) { return size <= static_cast<unsigned>(INT_MAX)
 int MemoryKeyValues::SetKeyPath(const char* key_path) {
   auto guard = Guard();
   if (key_path == nullptr) return 1;
-  char buffer[kKeyPathBufferSize] = {};
-  CopyText(buffer, kKeyPathBufferSize, key_path);
+  char buffer[kPathBufferSize] = {};
+  CopyText(buffer, kPathBufferSize, key_path);
   LowerCaseAscii(buffer);
   std::memcpy(key_path_, buffer, sizeof(key_path_));
   return 1;

@@ -63,7 +63,7 @@ class MemoryKeyValues final : public Component<IMemoryKeyValues, component_id::k
 
   ComponentRecord record_{kComponentId};
   ValueMap values_;
-  char key_path_[kKeyPathBufferSize] = {};
+  char key_path_[kPathBufferSize] = {};
 };
 
 }  // namespace pelok

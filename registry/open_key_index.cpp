@@ -17,8 +17,8 @@ uint32_t OpenKeyIndex::Add(const char* key_path, IKeyValues* values) {
   if (key_path == nullptr || values == nullptr) return 0;
   const uint32_t handle = IssueHandle();
   if (handle == 0) return 0;
-  char path[kKeyPathBufferSize] = {};
-  CopyText(path, kKeyPathBufferSize, key_path);
+  char path[kPathBufferSize] = {};
+  CopyText(path, kPathBufferSize, key_path);
   LowerCaseAscii(path);
   try {
     keys_.emplace(handle, values);

@@ -18,7 +18,7 @@ int RegisterCore::SetStoreFile(const char* path) {
   if (path == nullptr || provider_ == nullptr) return 0;
   // The provider drops a path that does not fit its buffer; saying 1 then would leave the
   // caller's values to go to another file (or none) while it believes its own was set.
-  if (!FitsIn(path, kKeyPathBufferSize)) return 0;
+  if (!FitsIn(path, kPathBufferSize)) return 0;
   provider_->SetStoreFile(path);
   return 1;
 }
@@ -28,7 +28,7 @@ int RegisterCore::CreateKey(uint32_t parent, const char* sub_key, int key_kind, 
   auto guard = Guard();
   // A key created for a caller that cannot receive its handle could never be closed.
   if (out_key == nullptr) return 0;
-  char path[kKeyPathBufferSize] = {};
+  char path[kPathBufferSize] = {};
   IKeyTable* const table = ResolveKey(parent, sub_key, key_kind, path);
   if (table == nullptr) return 0;
   uint32_t handle = table->FindKey(path);
@@ -56,7 +56,7 @@ int RegisterCore::OpenKey(uint32_t parent, const char* sub_key, int key_kind, in
                           uint32_t* out_key) {
   auto guard = Guard();
   if (out_key == nullptr) return 0;
-  char path[kKeyPathBufferSize] = {};
+  char path[kPathBufferSize] = {};
   IKeyTable* const table = ResolveKey(parent, sub_key, key_kind, path);
   if (table == nullptr) return 0;
   const uint32_t handle = table->FindKey(path);
@@ -181,8 +181,8 @@ void RegisterCore::Shutdown() {
 }
 
 IKeyTable* RegisterCore::ResolveKey(uint32_t parent, const char* sub_key, int key_kind,
-                                    char (&path)[kKeyPathBufferSize]) {
-  if (!BuildKeyPath(parent, sub_key, path, kKeyPathBufferSize)) return nullptr;
+                                    char (&path)[kPathBufferSize]) {
+  if (!BuildKeyPath(parent, sub_key, path, kPathBufferSize)) return nullptr;
   return TableForKind(key_kind);
 }
 

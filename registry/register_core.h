@@ -53,7 +53,7 @@ class RegisterCore final
   // Builds the path of parent/sub_key into path and returns the table of its kind; null when
   // the path cannot be built or the kind has no table.
   IKeyTable* ResolveKey(uint32_t parent, const char* sub_key, int key_kind,
-                        char (&path)[kKeyPathBufferSize]);
+                        char (&path)[kPathBufferSize]);
   int BuildKeyPath(uint32_t parent, const char* sub_key, char* buf, int len);
   // The table of a kind, made through the provider on first use; null for kinds without one.
   IKeyTable* TableForKind(int key_kind);

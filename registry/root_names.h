@@ -5,13 +5,12 @@
 
 #include <cstdint>
 
+#include "pelok/component.h"
+
 namespace pelok {
 
 // Joins the parts of a key path ("share/app/net").
 constexpr char kKeySeparator[] = "/";
-
-// Paths are handled in buffers of this many bytes: 259 characters and the terminating zero.
-constexpr int kKeyPathBufferSize = 260;
 
 // The root name of a code whose low 30 bits are 0x3ffffff1..0x3ffffff5 ("root", "pelok",
 // "share", "user", "winreg"), whatever its top two bits; null for any other value.

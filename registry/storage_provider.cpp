@@ -6,7 +6,7 @@ namespace pelok {
 
 void StorageProvider::SetStoreFile(const char* path) {
   auto guard = Guard();
-  CopyText(store_file_, kKeyPathBufferSize, path);
+  CopyText(store_file_, kPathBufferSize, path);
 }
 
 int StorageProvider::OpenKeyValues(int key_kind, const char* key_path, IKeyValues** out) {

@@ -36,7 +36,7 @@ class StorageProvider final : public Component<IStorageProvider, component_id::k
 
   ComponentRecord record_{kComponentId};
   IRegisterStore* store_ = nullptr;
-  char store_file_[kKeyPathBufferSize] = {};
+  char store_file_[kPathBufferSize] = {};
 };
 
 }  // namespace pelok

@@ -20,8 +20,8 @@ bool IsUsableSize(unsigned size) { return size <= static_cast<unsigned>(INT_MAX)
 int StoredKeyValues::SetKeyPath(const char* key_path) {
   auto guard = Guard();
   if (key_path == nullptr) return 0;
-  char buffer[kKeyPathBufferSize] = {};
-  CopyText(buffer, kKeyPathBufferSize, key_path);
+  char buffer[kPathBufferSize] = {};
+  CopyText(buffer, kPathBufferSize, key_path);
   std::memcpy(key_path_, buffer, sizeof(key_path_));
   if (store_ == nullptr) return 1;
   return store_->CreateKeyPath(key_path);
@@ -50,8 +50,8 @@ int StoredKeyValues::EnumValue(int index, char* name_buf, int name_len, int* typ
   auto guard = Guard();
   if (store_ == nullptr) return 0;
   if (size != nullptr && !IsUsableSize(*size)) return 0;
-  char name[kKeyPathBufferSize] = {};
-  const int found = store_->GetValueName(key_path_, index, name, kKeyPathBufferSize);
+  char name[kPathBufferSize] = {};
+  const int found = store_->GetValueName(key_path_, index, name, kPathBufferSize);
   if (name_buf != nullptr) CopyText(name_buf, name_len, name);
   if (found == 0) return 0;
   return QueryStore(name, type, data, size) != 0 ? 1 : 0;

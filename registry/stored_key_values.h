@@ -44,7 +44,7 @@ class StoredKeyValues final : public Component<IStoredKeyValues, component_id::k
 
   ComponentRecord record_{kComponentId};
   IRegisterStore* store_ = nullptr;
-  char key_path_[kKeyPathBufferSize] = {};
+  char key_path_[kPathBufferSize] = {};
 };
 
 }  // namespace pelok

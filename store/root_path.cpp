@@ -6,6 +6,7 @@
 #include "framework/pelok_ptr.h"
 #include "framework/module_state.h"
 #include "pelok/component.h"
+#include "pelok/path_name.h"
 #include "pelok/register_front.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
@@ -14,13 +15,6 @@
 namespace pelok {
 
 namespace {
-
-#if defined(_WIN32)
-constexpr bool kSlashStartsAbsolutePath = false;
-#else
-// Absolute POSIX paths begin with "/"; joining them to the root would name another file.
-constexpr bool kSlashStartsAbsolutePath = true;
-#endif
 
 constexpr char kInvalidPathChars[] = "<>\"|*?";
 
@@ -65,14 +59,8 @@ const char* GetRootPath() {
   return g_root_directory;
 }
 
-int IsAbsoluteStorePath(const char* name) {
-  if (name == nullptr) return 0;
-  if (std::strchr(name, ':') != nullptr || name[0] == '\\') return 1;
-  return kSlashStartsAbsolutePath && name[0] == '/' ? 1 : 0;
-}
-
 int ResolvePath(const char* name, char* out, int out_size) {
-  if (!IsAbsoluteStorePath(name)) return RootJoin(name, out, out_size);
+  if (!IsAbsolutePathName(name)) return RootJoin(name, out, out_size);
   if (out == nullptr || out_size <= 0 || !FitsIn(name, static_cast<unsigned>(out_size))) {
     return 0;
   }

@@ -3,8 +3,8 @@
 // deletes files. Paths live in 260-byte buffers (at most 259 characters). Every function
 // returns 0 for null, empty or over-long input and changes nothing outside its output buffer.
 //
-// A name is absolute when it holds a ":" or begins with a backslash; on POSIX systems also
-// when it begins with "/". Any other name is relative to the root directory.
+// Which names are absolute is pelok/path_name.h; any other name is relative to the root
+// directory.
 #ifndef PELOK_STORE_ROOT_PATH_H_
 #define PELOK_STORE_ROOT_PATH_H_
 
@@ -16,8 +16,6 @@ namespace pelok {
 // directory. Either answer is kept for the life of the module, except an empty one.
 const char* GetRootPath();
 
-// 1 when name is absolute (see above).
-int IsAbsoluteStorePath(const char* name);
 // The absolute form of name in out: an absolute name unchanged, a relative one after the
 // root directory and a backslash. 0 when it does not fit in out_size bytes.
 int ResolvePath(const char* name, char* out, int out_size);

@@ -3,23 +3,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "pelok/path_name.h"
+
 namespace pelok {
 namespace tool {
 
 namespace {
 
-#if defined(_WIN32)
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
-// The registry's own rule for a store file name: a drive or a leading backslash, and on POSIX
-// a leading slash, make it absolute; anything else goes below the root directory.
-bool IsAbsoluteName(const std::string& name) {
-  if (name.find(':') != std::string::npos || (!name.empty() && name[0] == '\\')) return true;
-  return kSeparator == '/' && !name.empty() && name[0] == '/';
-}
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
 }  // namespace
 
@@ -35,7 +26,8 @@ std::string CurrentDirectory() {
 }
 
 std::string AbsoluteName(const std::string& name) {
-  if (IsAbsoluteName(name)) return name;
+  // The registry's own rule: a name it takes as it stands is passed on as it stands.
+  if (IsAbsolutePathName(name)) return name;
   std::string directory = CurrentDirectory();
   if (!directory.empty() && directory.back() != kSeparator) directory += kSeparator;
   return directory + name;

@@ -2,22 +2,14 @@
 
 #include <cstring>
 
+#include "pelok/component.h"
+#include "platform/native_path.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
 
 namespace pelok {
 
 namespace {
-
-constexpr int kPathBufferSize = 260;
-
-// Where the executable's file name is cut to its directory. POSIX file names use "/", while
-// Windows ones use "\\" only.
-#if defined(_WIN32)
-constexpr const char* kExeDirSeparators = "\\";
-#else
-constexpr const char* kExeDirSeparators = "\\/";
-#endif
 
 struct ExeDirectoryBuffer {
   char text[kPathBufferSize] = {0};
@@ -28,7 +20,7 @@ struct ExeDirectoryBuffer {
     text[kPathBufferSize - 1] = '\0';
     char* cut = nullptr;
     for (char* p = text; *p != '\0'; ++p) {
-      if (strchr(kExeDirSeparators, *p) != nullptr) cut = p;
+      if (strchr(kFileNameSeparators, *p) != nullptr) cut = p;
     }
     if (cut != nullptr) *cut = '\0';
   }
@@ -36,23 +28,13 @@ struct ExeDirectoryBuffer {
 
 }  // namespace
 
-int IsRelative(const char* path) {
-  if (path == nullptr) return 1;
-  return strchr(path, ':') == nullptr && path[0] != '\\' ? 1 : 0;
-}
-
-int IsAbsoluteFsPath(const char* path) {
-  if (path == nullptr) return 0;
-  return strchr(path, ':') != nullptr || path[0] == '\\' || path[0] == '/' ? 1 : 0;
-}
-
 const char* LastSeparator(const char* path) {
   if (path == nullptr) return nullptr;
   const char* backslash = strrchr(path, '\\');
   const char* slash = strrchr(path, '/');
   // Where "/" separates too, a path that mixes both (a directory joined with "\\" to a relative
   // name holding "/") is cut at whichever comes last.
-  if (strchr(kExeDirSeparators, '/') != nullptr && backslash != nullptr && slash > backslash) {
+  if (strchr(kFileNameSeparators, '/') != nullptr && backslash != nullptr && slash > backslash) {
     return slash;
   }
   return backslash != nullptr ? backslash : slash;

@@ -1,16 +1,11 @@
-// Path predicates and joins used to find the DLL registry file and the factory module.
-// Paths may use "\\" on every system; the POSIX layer turns it into "/" at the file system.
+// Path joins used to find the DLL registry file and the factory module; which names are
+// absolute is pelok/path_name.h. Paths may use "\\" on every system; the POSIX layer turns it
+// into "/" at the file system.
 #ifndef PELOK_UTIL_PATH_H_
 #define PELOK_UTIL_PATH_H_
 
 namespace pelok {
 
-// 1 for null, or for a path with no ':' whose first character is not a backslash. A path that
-// begins with "/" is relative here (the DLL registry file rules); see IsAbsoluteFsPath.
-int IsRelative(const char* path);
-// 1 for a path the file system takes as absolute on either system: a ':' anywhere, or a leading
-// backslash or slash. 0 for null.
-int IsAbsoluteFsPath(const char* path);
 // The last backslash; if none, the last forward slash; else null. On POSIX, where "/"
 // separates too, the later of the two.
 const char* LastSeparator(const char* path);

@@ -56,14 +56,9 @@ FileStamp StampHandle(HANDLE file) {
   return StampOf(info);
 }
 
-// How long a move over the old file is tried again while another process holds that file open
-// for a moment: Windows refuses to replace an open file, and a reader's stamp takes
-// microseconds. POSIX replaces open files; a refused rename there is final.
-#if defined(_WIN32)
-constexpr DWORD kMoveRetryMilliseconds = 2000;
-#else
-constexpr DWORD kMoveRetryMilliseconds = 0;
-#endif
+// How long a move over the old file is tried again where another process holding that file
+// open for a moment refuses it (a reader's stamp takes microseconds).
+constexpr DWORD kMoveRetryMilliseconds = kReplacingAnOpenFileWaits ? 2000 : 0;
 
 constexpr char kTemporaryMark[] = ".pelxml-";
 constexpr char kTemporaryEnd[] = ".tmp";

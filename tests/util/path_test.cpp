@@ -24,27 +24,6 @@ std::string PathOf(const char* dir, const char* name, int out_size = 260) {
   return std::string(out.data());
 }
 
-TEST(IsRelativeTest, OnlyAColonOrALeadingBackslashMakesAPathAbsolute) {
-  EXPECT_EQ(1, IsRelative(nullptr));
-  EXPECT_EQ(1, IsRelative(""));
-  EXPECT_EQ(1, IsRelative("Pelok.ini"));
-  EXPECT_EQ(1, IsRelative("conf\\Pelok.ini"));
-  EXPECT_EQ(1, IsRelative("/etc/Pelok.ini"));
-  EXPECT_EQ(0, IsRelative("\\Pelok.ini"));
-  EXPECT_EQ(0, IsRelative("\\\\server\\share\\Pelok.ini"));
-  EXPECT_EQ(0, IsRelative("C:\\Pelok.ini"));
-  EXPECT_EQ(0, IsRelative("conf\\odd:name"));
-}
-
-TEST(IsAbsoluteFsPathTest, AlsoTakesALeadingSlash) {
-  EXPECT_EQ(0, IsAbsoluteFsPath(nullptr));
-  EXPECT_EQ(0, IsAbsoluteFsPath(""));
-  EXPECT_EQ(0, IsAbsoluteFsPath("conf/Pelok.ini"));
-  EXPECT_EQ(1, IsAbsoluteFsPath("/etc/Pelok.ini"));
-  EXPECT_EQ(1, IsAbsoluteFsPath("\\Pelok.ini"));
-  EXPECT_EQ(1, IsAbsoluteFsPath("C:\\Pelok.ini"));
-}
-
 TEST(LastSeparatorTest, PrefersTheLastBackslashOverAnySlashOnWindowsOnly) {
   const char mixed[] = "a\\b/c";
 #if defined(_WIN32)
