@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "factory/path_key.h"
 #include "framework/dll_registry_file.h"
 #include "pelok/component.h"
 #include "pelok/module.h"
 #include "util/bounded_string.h"
+#include "util/path.h"
 
 namespace pelok {
 
@@ -116,7 +116,7 @@ int ModuleTable::UnloadIdle() {
 HMODULE ModuleTable::AcquirePath(const char* path, const char* registry_path) {
   // An empty name would give the executable's own handle on some systems.
   if (IsBlank(path)) return nullptr;
-  const std::string key = PathKey(path);
+  const std::string key = FileNameKey(path);
   {
     LockScope scope(lock_);
     const auto known = by_path_.find(key);
@@ -149,7 +149,7 @@ HMODULE ModuleTable::AcquirePath(const char* path, const char* registry_path) {
 
 HMODULE ModuleTable::Discover(const char* ini_path, const char* registry_path,
                               int component_id) {
-  const std::pair<std::string, int> request{PathKey(ini_path), component_id};
+  const std::pair<std::string, int> request{FileNameKey(ini_path), component_id};
   {
     LockScope scope(lock_);
     const auto known = served_.find(request);

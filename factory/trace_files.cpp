@@ -1,6 +1,6 @@
 #include "factory/trace_files.h"
 
-#include "factory/path_key.h"
+#include "util/path.h"
 
 namespace pelok {
 
@@ -17,7 +17,7 @@ TraceFiles::File::~File() {
 
 intptr_t* TraceFiles::Open(const char* path) {
   if (path == nullptr || path[0] == '\0') return nullptr;
-  const std::string key = PathKey(path);
+  const std::string key = FileNameKey(path);
   LockScope scope(lock_);
   const auto found = files_.find(key);
   if (found != files_.end()) return found->second->words;

@@ -1,6 +1,5 @@
 #include "framework/dll_registry_file.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -22,19 +21,8 @@ constexpr int kFlagSize = 10;
 // A name that stands as it is; any other is taken relative to the DLL registry file.
 bool NamesItsOwnFile(const char* path) { return IsAbsolutePathName(path); }
 
-// Two spellings of one file as far as a redirect chain is concerned: case and the kind of
-// separator do not matter.
-bool SameFile(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = static_cast<char>(std::tolower(static_cast<unsigned char>(a[i])));
-    char y = static_cast<char>(std::tolower(static_cast<unsigned char>(b[i])));
-    if (x == '\\') x = '/';
-    if (y == '\\') y = '/';
-    if (x != y) return false;
-  }
-  return true;
-}
+// Two spellings of one file as far as a redirect chain is concerned.
+bool SameFile(const std::string& a, const char* b) { return FileNameKey(a) == FileNameKey(b); }
 
 void ReadValue(const char* ini_path, const char* section, const char* key,
                const char* default_value, char* out, int out_len) {

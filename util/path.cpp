@@ -28,6 +28,18 @@ struct ExeDirectoryBuffer {
 
 }  // namespace
 
+std::string FileNameKey(const char* path) {
+  std::string key;
+  if (path == nullptr) return key;
+  for (const char* p = path; *p != '\0'; ++p) {
+    char c = *p;
+    if (c == '/') c = '\\';
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    key.push_back(c);
+  }
+  return key;
+}
+
 const char* LastSeparator(const char* path) {
   if (path == nullptr) return nullptr;
   const char* backslash = strrchr(path, '\\');

@@ -4,7 +4,14 @@
 #ifndef PELOK_UTIL_PATH_H_
 #define PELOK_UTIL_PATH_H_
 
+#include <string>
+
 namespace pelok {
+
+// The key under which two spellings of one file meet, as Windows compares file names: ASCII
+// letters lower-cased and every "/" a backslash. Null gives "".
+std::string FileNameKey(const char* path);
+inline std::string FileNameKey(const std::string& path) { return FileNameKey(path.c_str()); }
 
 // The last backslash; if none, the last forward slash; else null. On POSIX, where "/"
 // separates too, the later of the two.

@@ -1,6 +1,6 @@
-#include <cctype>
 #include <cstdio>
 
+#include "util/path.h"
 #include "xmldoc/content_hash.h"
 #include "xmldoc/store_file_lock.h"
 
@@ -8,10 +8,8 @@ namespace pelok {
 
 bool StoreFileLock::Acquire(const std::string& path, bool /*exclusive*/, DWORD wait_ms) {
   Release();
-  // Paths name one file whatever their case.
-  std::string lower = path;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const ContentHash hash = HashContent(lower);
+  // One mutex for every spelling of the file.
+  const ContentHash hash = HashContent(FileNameKey(path));
   char name[64];
   std::snprintf(name, sizeof(name), "Local\\pelxml-%016llx%016llx",
                 static_cast<unsigned long long>(hash.first),

@@ -24,6 +24,16 @@ std::string PathOf(const char* dir, const char* name, int out_size = 260) {
   return std::string(out.data());
 }
 
+TEST(FileNameKeyTest, SpellingsOfOneFileMeetAndOthersStayApart) {
+  EXPECT_EQ(FileNameKey("C:\\Data\\Reg.XML"), FileNameKey("c:/data/reg.xml"));
+  EXPECT_EQ("c:\\data\\reg.xml", FileNameKey("C:/Data\\REG.xml"));
+  EXPECT_EQ(FileNameKey(std::string("a/B")), FileNameKey("A\\b"));
+  EXPECT_NE(FileNameKey("c:\\data\\reg.xml"), FileNameKey("c:\\data\\reg.xm"));
+  // Only ASCII letters fold: the bytes of other characters stay as they are.
+  EXPECT_EQ("\xc3\x84", FileNameKey("\xc3\x84"));
+  EXPECT_EQ("", FileNameKey(static_cast<const char*>(nullptr)));
+}
+
 TEST(LastSeparatorTest, PrefersTheLastBackslashOverAnySlashOnWindowsOnly) {
   const char mixed[] = "a\\b/c";
 #if defined(_WIN32)
