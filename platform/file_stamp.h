@@ -7,6 +7,19 @@
 
 namespace pelok {
 
+// Whether a change after the moment now would show in a file's times, when its last change was
+// at last (both counted in units of which units_per_second make a second): the last change lies
+// further back than its file system's time granularity. Local file systems stamp with the clock
+// tick (a few milliseconds), taken as 50 ms; a time without a fraction of a second comes from a
+// file system that keeps whole seconds (two on FAT), taken as 3 s. A file changed within that
+// granularity could change again without its times moving.
+template <typename Time>
+constexpr bool ChangeSettledBefore(Time last, Time now, Time units_per_second) {
+  const Time granularity =
+      last % units_per_second == 0 ? 3 * units_per_second : units_per_second / 20;
+  return last + granularity < now;
+}
+
 struct FileStamp {
   bool exists = false;  // a regular file; a missing file, a directory or a device has no stamp
   uint64_t device = 0;  // POSIX: the device and the inode; Windows: 0 (not told by the path)
@@ -22,18 +35,12 @@ struct FileStamp {
   }
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 
-  // Whether a change after the moment now_ns would show in the stamp: the file's last change
-  // lies more than its file system's time granularity before now_ns. A file changed within that
-  // granularity could change again without its times moving. A missing file is settled.
+  // Whether a change after the moment now_ns would show in the stamp (ChangeSettledBefore).
+  // A missing file is settled.
   bool SettledBefore(int64_t now_ns) const {
     if (!exists) return true;
-    constexpr int64_t kSecond = 1000000000LL;
-    // Local file systems stamp with the clock tick (a few milliseconds); a time without a
-    // fraction of a second comes from a file system that keeps whole seconds (two on FAT).
-    constexpr int64_t kFine = 50 * 1000000LL;
-    constexpr int64_t kCoarse = 3 * kSecond;
     const int64_t last = changed_ns > modified_ns ? changed_ns : modified_ns;
-    return last + (last % kSecond == 0 ? kCoarse : kFine) < now_ns;
+    return ChangeSettledBefore<int64_t>(last, now_ns, 1000000000LL);
   }
 };
 

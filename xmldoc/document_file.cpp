@@ -9,6 +9,7 @@
 
 #include "platform/file_access.h"
 #include "platform/file_information.h"
+#include "platform/file_stamp.h"
 #include "platform/win32_api.h"
 #include "xmldoc/scoped_handle.h"
 
@@ -30,18 +31,13 @@ constexpr DWORD kHashPiece = 64u * 1024;
 constexpr DWORD kInvalidFileSize = 0xFFFFFFFFu;
 
 constexpr uint64_t kUnitsPerSecond = 10000000ULL;
-// How long after a write a file's stamp can still be left unchanged by another write: local file
-// systems stamp with the clock tick (a few milliseconds); a write time without a fraction of a
-// second comes from a file system that keeps whole seconds (two on FAT).
-constexpr uint64_t kFineGranularity = kUnitsPerSecond / 20;
-constexpr uint64_t kCoarseGranularity = 3 * kUnitsPerSecond;
 
 uint64_t FromFileTime(const FILETIME& time) {
   return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
-  FileStamp stamp;
+DocumentStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  DocumentStamp stamp;
   stamp.volume = info.dwVolumeSerialNumber;
   stamp.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   stamp.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -50,9 +46,9 @@ FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
   return stamp;
 }
 
-FileStamp StampHandle(HANDLE file) {
+DocumentStamp StampHandle(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file, &info)) return FileStamp();
+  if (!GetFileInformationByHandle(file, &info)) return DocumentStamp();
   return StampOf(info);
 }
 
@@ -188,10 +184,8 @@ bool WriteIntoEmptyFile(const char* path, const ContentSource& source) {
 
 }  // namespace
 
-bool FileStamp::SettledBefore(uint64_t now) const {
-  const uint64_t granularity =
-      written % kUnitsPerSecond == 0 ? kCoarseGranularity : kFineGranularity;
-  return valid && written + granularity < now;
+bool DocumentStamp::SettledBefore(uint64_t now) const {
+  return valid && ChangeSettledBefore(written, now, kUnitsPerSecond);
 }
 
 uint64_t SystemTimeNow() {
@@ -200,19 +194,19 @@ uint64_t SystemTimeNow() {
   return FromFileTime(now);
 }
 
-FileStamp StampFile(const char* path) {
+DocumentStamp StampFile(const char* path) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!PelokGetFileInformationByName(path, &info)) return FileStamp();
+  if (!PelokGetFileInformationByName(path, &info)) return DocumentStamp();
   return StampOf(info);
 }
 
-bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp) {
+bool ReadWholeFile(const char* path, std::string* bytes, DocumentStamp* stamp) {
   bytes->clear();
-  if (stamp != nullptr) *stamp = FileStamp();
+  if (stamp != nullptr) *stamp = DocumentStamp();
   ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid() || !IsDiskFile(file.get())) return false;
-  const FileStamp before = StampHandle(file.get());
+  const DocumentStamp before = StampHandle(file.get());
   DWORD high = 0;
   const DWORD size = GetFileSize(file.get(), &high);
   if (high != 0) return false;  // 4 GB and more: not a document this module reads
@@ -236,12 +230,12 @@ bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp) {
   return true;
 }
 
-bool HashFile(const char* path, ContentHash* hash, FileStamp* stamp) {
-  *stamp = FileStamp();
+bool HashFile(const char* path, ContentHash* hash, DocumentStamp* stamp) {
+  *stamp = DocumentStamp();
   ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid() || !IsDiskFile(file.get())) return false;
-  const FileStamp before = StampHandle(file.get());
+  const DocumentStamp before = StampHandle(file.get());
   ContentHasher hasher;
   std::string piece(kHashPiece, '\0');
   for (;;) {
@@ -280,7 +274,7 @@ namespace {
 // Writes the content over the old file itself, keeping the file (its links, its owner): only
 // once the whole content has been written to a temporary file, so that what can fail for want
 // of room has failed before.
-bool WriteInPlace(const char* path, const ContentSource& source, FileStamp* stamp) {
+bool WriteInPlace(const char* path, const ContentSource& source, DocumentStamp* stamp) {
   ScopedHandle file(CreateFileA(path, GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
@@ -308,8 +302,8 @@ bool MoveOver(const std::string& temporary, const char* path) {
 
 }  // namespace
 
-bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp* stamp) {
-  if (stamp != nullptr) *stamp = FileStamp();
+bool ReplaceFileContent(const char* path, const ContentSource& source, DocumentStamp* stamp) {
+  if (stamp != nullptr) *stamp = DocumentStamp();
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
@@ -340,7 +334,7 @@ bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp
     DeleteFileA(temporary.c_str());
     return written;
   }
-  const FileStamp ours = written ? StampHandle(file.get()) : FileStamp();
+  const DocumentStamp ours = written ? StampHandle(file.get()) : DocumentStamp();
   written = file.Close() && written;
   // Windows cannot replace a file that is open, this process's handle included.
   original.Close();
@@ -348,7 +342,7 @@ bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp
     // The file now at the path is the one written only if it still has the stamp it had when it
     // was written (the write time some systems set on closing would show as a difference).
     if (stamp != nullptr) {
-      const FileStamp now = StampFile(path);
+      const DocumentStamp now = StampFile(path);
       if (now == ours) *stamp = now;
     }
     return true;

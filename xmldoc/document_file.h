@@ -14,18 +14,18 @@ namespace pelok {
 // One state of a file as the file system describes it: which file (volume and index), its size
 // and its last write time. Two equal valid stamps of one path say the file was neither written
 // nor replaced in between, unless both writes fell within the write time's granularity.
-struct FileStamp {
+struct DocumentStamp {
   bool valid = false;
   uint32_t volume = 0;
   uint64_t index = 0;
   uint64_t size = 0;
   uint64_t written = 0;  // 100-ns units since 1601
 
-  bool operator==(const FileStamp& other) const {
+  bool operator==(const DocumentStamp& other) const {
     return valid && other.valid && volume == other.volume && index == other.index &&
            size == other.size && written == other.written;
   }
-  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+  bool operator!=(const DocumentStamp& other) const { return !(*this == other); }
 
   // Whether a write after the moment now (system time, 100-ns units) would change the stamp:
   // the last write lies further back than the file system's time stamp granularity.
@@ -36,18 +36,18 @@ struct FileStamp {
 uint64_t SystemTimeNow();
 
 // The stamp of the file at path now; invalid when it cannot be opened.
-FileStamp StampFile(const char* path);
+DocumentStamp StampFile(const char* path);
 
 // Reads the whole file into *bytes. False when it cannot be opened or read, or is no file of the
 // disk (a FIFO, a device: ERROR_BAD_FILE_TYPE), which is refused before it is read. *stamp (may be
 // null) receives the file's stamp when it was the same before and after the read, else an invalid
 // one.
-bool ReadWholeFile(const char* path, std::string* bytes, FileStamp* stamp = nullptr);
+bool ReadWholeFile(const char* path, std::string* bytes, DocumentStamp* stamp = nullptr);
 
 // The hash of the file's content, read in pieces. False when it cannot be opened or read, or is
 // no file of the disk. *stamp
 // receives the file's stamp when it was the same before and after the read, else an invalid one.
-bool HashFile(const char* path, ContentHash* hash, FileStamp* stamp);
+bool HashFile(const char* path, ContentHash* hash, DocumentStamp* stamp);
 
 // Takes a file's new content piece by piece; false when a piece could not be written.
 class ContentWriter {
@@ -78,7 +78,7 @@ std::string FinalPath(const char* path);
 // the disk at all (a FIFO, a device), or when any step before the move fails (the temporary file is
 // removed then). *stamp (may be null) receives the stamp of the file written when it is certain,
 // else an invalid one.
-bool ReplaceFileContent(const char* path, const ContentSource& source, FileStamp* stamp = nullptr);
+bool ReplaceFileContent(const char* path, const ContentSource& source, DocumentStamp* stamp = nullptr);
 
 // Removes the temporary files that saves of the file at path (a final path) killed before they
 // ended have left beside it. Only to be called while holding the file's exclusive lock, under

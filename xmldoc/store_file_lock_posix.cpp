@@ -13,7 +13,7 @@ constexpr DWORD kPollMilliseconds = 2;
 int SameFile(HANDLE file, const std::string& path) {
   BY_HANDLE_FILE_INFORMATION held;
   if (!GetFileInformationByHandle(file, &held)) return -1;
-  const FileStamp now = StampFile(path.c_str());
+  const DocumentStamp now = StampFile(path.c_str());
   if (!now.valid) return -1;
   return now.volume == held.dwVolumeSerialNumber &&
                  now.index ==

@@ -191,7 +191,7 @@ void JournalContent::KeepRecords(size_t count) {
 bool ReadJournal(const std::string& path, const ContentHash& file_hash, JournalContent* content) {
   *content = JournalContent();
   std::string bytes;
-  FileStamp stamp;
+  DocumentStamp stamp;
   if (!ReadWholeFile(path.c_str(), &bytes, &stamp)) {
     if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
     return true;  // missing
@@ -260,7 +260,7 @@ bool ReadJournal(const std::string& path, const ContentHash& file_hash, JournalC
 }
 
 bool JournalUnchanged(const std::string& path, const JournalContent& content) {
-  const FileStamp now = StampFile(path.c_str());
+  const DocumentStamp now = StampFile(path.c_str());
   if (content.state == JournalContent::State::kMissing) return !now.valid;
   return now == content.stamp;
 }
@@ -336,12 +336,12 @@ int AppendJournalRecord(const std::string& path, const std::string& store_path,
       !FlushFileBuffers(file.get())) {
     // A failed save leaves nothing that a reader would take.
     CutAt(file.get(), content->end);
-    content->stamp = FileStamp();
+    content->stamp = DocumentStamp();
     return 0;
   }
   if (!file.Close()) return 0;
   // Stamped once closed (the lock keeps others out), since some systems set the write time then.
-  const FileStamp stamp = StampFile(path.c_str());
+  const DocumentStamp stamp = StampFile(path.c_str());
   content->ops += ops;
   content->records.push_back(JournalContent::Record{end, content->ops.size()});
   content->end = content->size = end;
@@ -359,7 +359,7 @@ bool MarkJournalFolded(const std::string& path, const ContentHash& file_hash,
   const std::string record = MakeRecord(content->id, content->end, mark);
   const bool written = WriteAt(file.get(), content->end, record) &&
                        CutAt(file.get(), content->end + record.size());
-  content->stamp = FileStamp();
+  content->stamp = DocumentStamp();
   return file.Close() && written;
 }
 

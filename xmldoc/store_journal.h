@@ -77,7 +77,7 @@ struct JournalContent {
   // Bytes after end that are not a record cut short by a killed append.
   bool damaged_tail = false;
   uint64_t size = 0;
-  FileStamp stamp;
+  DocumentStamp stamp;
 
   bool current() const { return state == State::kCurrent; }
   // Drops the records from the one at index on, which the replay could not fit: damage.

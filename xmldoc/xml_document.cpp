@@ -90,7 +90,7 @@ void XmlDocument::Clear() {
   child_ = pugi::xml_node();
   held_file_.clear();
   base_.clear();
-  held_stamp_ = FileStamp();
+  held_stamp_ = DocumentStamp();
   changed_ = false;
   awaited_content_ = false;
   journal_path_.clear();
@@ -100,7 +100,7 @@ void XmlDocument::Clear() {
   Edited();
 }
 
-void XmlDocument::Matched(std::string bytes, const FileStamp& stamp, uint64_t at) {
+void XmlDocument::Matched(std::string bytes, const DocumentStamp& stamp, uint64_t at) {
   held_hash_ = HashContent(bytes);
   base_ = std::move(bytes);
   held_stamp_ = stamp;
@@ -117,13 +117,13 @@ bool XmlDocument::FileHoldsBase(const char* file) {
   // write in that moment would have left the stamp as it is, so only the content can tell.
   const uint64_t checked_at = SystemTimeNow();
   ContentHash hash;
-  FileStamp stamp;
+  DocumentStamp stamp;
   if (!HashFile(file, &hash, &stamp) || stamp != held_stamp_ || hash != held_hash_) return false;
   held_matched_at_ = checked_at;
   return true;
 }
 
-void XmlDocument::MergeFrom(std::string theirs, JournalContent journal, const FileStamp& stamp,
+void XmlDocument::MergeFrom(std::string theirs, JournalContent journal, const DocumentStamp& stamp,
                             uint64_t at) {
   pugi::xml_document their_document;
   const pugi::xml_parse_status parsed = BuildStoreContent(theirs, &journal, &their_document);
@@ -155,7 +155,7 @@ void XmlDocument::MergeFrom(std::string theirs, JournalContent journal, const Fi
 bool XmlDocument::TakeInFileChanges(const char* file, bool locked, bool* missing) {
   *missing = false;
   std::string theirs;
-  FileStamp stamp;
+  DocumentStamp stamp;
   uint64_t read_at = 0;
   ContentHash hash;
   JournalContent journal;
@@ -181,7 +181,7 @@ void XmlDocument::AwaitContentOfNewFile(const char* file) {
   awaited_content_ = true;
   const uint64_t deadline = SystemTimeNow() + uint64_t{kNewFileWaitMilliseconds} * 10000;
   for (;;) {
-    const FileStamp now = StampFile(file);
+    const DocumentStamp now = StampFile(file);
     if (!now.valid || now.size != 0 || SystemTimeNow() >= deadline) return;
     Sleep(2);
   }
@@ -243,7 +243,7 @@ PelXmlLoadOutcome XmlDocument::ReadDocument(const char* file) {
   const std::string final_path = FinalPath(file);
   journal_path_ = JournalPath(final_path);
   std::string bytes;
-  FileStamp stamp;
+  DocumentStamp stamp;
   uint64_t read_at = 0;
   ContentHash hash;
   JournalContent journal;
@@ -342,7 +342,7 @@ int XmlDocument::SaveLocked(const char* file, const std::string& final_path) {
   const ContentSource source = [&bytes](ContentWriter* writer) {
     return writer->Write(bytes.data(), bytes.size());
   };
-  FileStamp stamp;
+  DocumentStamp stamp;
   if (!ReplaceFileContent(final_path.c_str(), source, &stamp)) {
     if (created) RemoveJournal(journal_path);
     return 0;

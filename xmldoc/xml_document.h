@@ -121,14 +121,14 @@ class XmlDocument final : public IXmlDocument {
   // cannot tell, the same content.
   bool FileHoldsBase(const char* file);
   // The base is now bytes, the content of file with the stamp given, known at the time given.
-  void Matched(std::string bytes, const FileStamp& stamp, uint64_t at);
+  void Matched(std::string bytes, const DocumentStamp& stamp, uint64_t at);
   // Brings what another process saved to the held file since the base into the document, when
   // the file can be read and parsed; false when it cannot (the document stays as it is).
   // *missing is set when there is no file. locked: the caller holds the exclusive lock.
   bool TakeInFileChanges(const char* file, bool locked, bool* missing);
   // Merges theirs, the held file's content now, and its journal into the document; the base
   // becomes theirs.
-  void MergeFrom(std::string theirs, JournalContent journal, const FileStamp& stamp, uint64_t at);
+  void MergeFrom(std::string theirs, JournalContent journal, const DocumentStamp& stamp, uint64_t at);
   // Waits (a while, once) for an empty held file to be filled by the process creating it.
   void AwaitContentOfNewFile(const char* file);
   // The same, then reads what was written, for an empty document never changed.
@@ -142,7 +142,7 @@ class XmlDocument final : public IXmlDocument {
   // Reads the file at path and its journal in one hold of the lock (shared, unless the caller
   // holds the exclusive one); false when the file cannot be read.
   // *hash: the file's content hash.
-  bool ReadStore(const char* path, bool locked, std::string* bytes, FileStamp* stamp,
+  bool ReadStore(const char* path, bool locked, std::string* bytes, DocumentStamp* stamp,
                  uint64_t* read_at, ContentHash* hash, JournalContent* journal);
   // Whether the journal's records that the document lacks could be replayed on it.
   bool TakeInJournalRecords(JournalContent* journal);
@@ -176,7 +176,7 @@ class XmlDocument final : public IXmlDocument {
   // its content (the base of a merge), its stamp, the hash of its content, and the system time
   // at which they were known.
   std::string base_;
-  FileStamp held_stamp_;
+  DocumentStamp held_stamp_;
   ContentHash held_hash_;
   uint64_t held_matched_at_ = 0;
   // Set by every call that may change the tree (also one that fails); cleared when the

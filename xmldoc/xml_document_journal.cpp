@@ -32,7 +32,7 @@ bool XmlDocument::HeldFilesUnchanged(const char* file) {
   return FileHoldsBase(file) && (journal_path_.empty() || JournalUnchanged(journal_path_, journal_));
 }
 
-bool XmlDocument::ReadStore(const char* path, bool locked, std::string* bytes, FileStamp* stamp,
+bool XmlDocument::ReadStore(const char* path, bool locked, std::string* bytes, DocumentStamp* stamp,
                             uint64_t* read_at, ContentHash* hash, JournalContent* journal) {
   StoreFileLock lock;
   if (!locked) lock.Acquire(FinalPath(path), false, kLockWaitMilliseconds);
@@ -124,7 +124,7 @@ void XmlDocument::CloseJournal() {
     StoreFileLock lock;
     if (!lock.Acquire(final_path, true, kLockWaitMilliseconds)) return;
     std::string bytes;
-    FileStamp stamp;
+    DocumentStamp stamp;
     uint64_t read_at = 0;
     ContentHash hash;
     JournalContent journal;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/file_stamp.h"
 #include "platform/posix/posix_syscalls.h"
 
 namespace pelok {
@@ -18,11 +19,6 @@ namespace {
 // Files kept at once: the DLL registry file and the few it redirects to.
 constexpr size_t kCachedFiles = 8;
 constexpr long long kNanosecondsPerSecond = 1000000000LL;
-// How long after a change a file's stamps can still change again unseen. Local file systems
-// stamp with the clock tick (a few milliseconds); a stamp without a fraction of a second comes
-// from a file system that keeps whole seconds (two on FAT).
-constexpr long long kFineGranularityNs = 50 * 1000000LL;
-constexpr long long kCoarseGranularityNs = 3 * kNanosecondsPerSecond;
 
 long long Nanoseconds(const struct timespec& time) {
   return static_cast<long long>(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
@@ -49,13 +45,10 @@ struct Stamp {
   }
   bool operator!=(const Stamp& other) const { return !(*this == other); }
 
-  // Whether a change after the moment read_ns would show in the stamps: the last change lies
-  // more than the stamps' granularity before it.
+  // Whether a change after the moment read_ns would show in the stamps.
   bool SettledBefore(long long read_ns) const {
     const long long last = changed_ns > modified_ns ? changed_ns : modified_ns;
-    const long long granularity =
-        last % kNanosecondsPerSecond == 0 ? kCoarseGranularityNs : kFineGranularityNs;
-    return last + granularity < read_ns;
+    return ChangeSettledBefore(last, read_ns, kNanosecondsPerSecond);
   }
 };
 
