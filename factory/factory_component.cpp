@@ -22,7 +22,7 @@ IComponent* FactoryComponent::CreateInstance(int component_id, const char* regis
   HMODULE module = modules_.Acquire(ini_path.c_str(), registry_path, module_path, component_id);
   if (module == nullptr) return nullptr;
   // No lock is held here: the new component's constructor calls back into the factory.
-  const auto create = ModuleExport<CreateComponentFn>(module, "CreateComponent");
+  const auto create = GetExport<CreateComponentFn>(module, "CreateComponent");
   IComponent* component =
       create != nullptr ? create(component_id, component_id::kComponentFactory) : nullptr;
   modules_.Release(module);

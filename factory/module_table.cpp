@@ -28,7 +28,7 @@ void ReadTrimmed(const char* ini_path, const char* section, const char* key, cha
 
 std::vector<int> ServedIds(HMODULE module) {
   std::vector<int> ids;
-  const auto get_ids = ModuleExport<GetComponentIDsFn>(module, "GetComponentIDs");
+  const auto get_ids = GetExport<GetComponentIDsFn>(module, "GetComponentIDs");
   if (get_ids == nullptr) return ids;
   const int count = get_ids(nullptr, 0);
   if (count <= 0 || count > kMostIds) return ids;
@@ -41,11 +41,11 @@ std::vector<int> ServedIds(HMODULE module) {
 // What a module needs to find the factory by itself: this module's handle and the DLL registry
 // path, given through the module's own exports where it has them.
 void HandOverFramework(HMODULE module, const char* registry_path) {
-  if (const auto set_factory = ModuleExport<SetFactoryHandleFn>(module, "SetFactoryHandle")) {
+  if (const auto set_factory = GetExport<SetFactoryHandleFn>(module, "SetFactoryHandle")) {
     set_factory(PelokModuleFromAddress(reinterpret_cast<const void*>(&HandOverFramework)));
   }
   if (registry_path == nullptr || registry_path[0] == '\0') return;
-  if (const auto set_registry = ModuleExport<SetDLLRegistryFn>(module, "SetDLLRegistry")) {
+  if (const auto set_registry = GetExport<SetDLLRegistryFn>(module, "SetDLLRegistry")) {
     // A copy: the path may be the module's own setting, which SetDLLRegistry writes.
     char path[kPathBufferSize];
     std::memset(path, 0, sizeof(path));
@@ -95,7 +95,7 @@ int ModuleTable::UnloadIdle() {
   }
   std::vector<HMODULE> unloadable;
   for (HMODULE module : candidates) {
-    const auto can_unload = ModuleExport<PelokDllCanUnloadNowFn>(module, "PelokDllCanUnloadNow");
+    const auto can_unload = GetExport<PelokDllCanUnloadNowFn>(module, "PelokDllCanUnloadNow");
     if (can_unload != nullptr && can_unload() == 1) unloadable.push_back(module);
   }
   std::vector<HMODULE> unload;

@@ -21,12 +21,6 @@
 
 namespace pelok {
 
-// The export of that name, as a function of type Fn; null when the module has none.
-template <class Fn>
-Fn ModuleExport(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 class ModuleTable {
  public:
   ModuleTable() = default;

@@ -45,11 +45,8 @@ int TaggedAllocator::CountLiveBlocks(int owner_id) {
 int TaggedAllocator::ReportLiveBlocks() {
   LockScope scope(lock_);
   for (const auto& entry : blocks_) {
-    char line[128];
-    FormatBounded(line, sizeof(line), sizeof(line) - 1,
-                  "PelFact: live block %p, %u bytes, owner component %d\n", entry.first,
-                  entry.second.size, entry.second.owner_id);
-    OutputDebugStringA(line);
+    DebugPrint("PelFact: live block %p, %u bytes, owner component %d\n", entry.first,
+               entry.second.size, entry.second.owner_id);
   }
   return static_cast<int>(blocks_.size());
 }

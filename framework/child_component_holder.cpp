@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "pelok/component_factory.h"
 #include "framework/module_state.h"
+#include "pelok/component_factory.h"
 
 namespace pelok {
 

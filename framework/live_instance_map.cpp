@@ -7,8 +7,9 @@
 #include <map>
 #include <set>
 
-#include "framework/pelok_ptr.h"
 #include "framework/module_state.h"
+#include "framework/pelok_ptr.h"
+#include "util/bounded_string.h"
 
 namespace pelok {
 namespace host {

@@ -46,16 +46,6 @@ void EnterHostLock() {
 
 void LeaveHostLock() { LeaveCriticalSection(&g_host_lock); }
 
-void DebugPrint(const char* format, ...) {
-  char buf[1024];
-  std::memset(buf, 0, sizeof(buf));
-  va_list args;
-  va_start(args, format);
-  FormatBoundedV(buf, sizeof(buf), sizeof(buf) - 1, format, args);
-  va_end(args);
-  OutputDebugStringA(buf);
-}
-
 void RegisterFactory(int component_id, FactoryCallback factory) {
   EnterHostLock();
   if (g_factory_count < kMaxFactories && component_id != 0 && factory != nullptr) {

@@ -35,13 +35,6 @@ int LiveInstanceCount();
 void EnterHostLock();
 void LeaveHostLock();
 
-// Writes a host message (at most 1023 characters) to the debugger output.
-void DebugPrint(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
-
 // 1 while components may be destroyed.
 int DllSafe();
 void SetDllSafe(int flag);

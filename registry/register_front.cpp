@@ -2,9 +2,9 @@
 
 #include <mutex>
 
-#include "pelok/component_factory.h"
-#include "framework/pelok_ptr.h"
 #include "framework/module_state.h"
+#include "framework/pelok_ptr.h"
+#include "pelok/component_factory.h"
 
 namespace pelok {
 namespace {

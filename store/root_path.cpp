@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "framework/pelok_ptr.h"
 #include "framework/module_state.h"
+#include "framework/pelok_ptr.h"
 #include "pelok/component.h"
 #include "pelok/path_name.h"
 #include "pelok/register_front.h"

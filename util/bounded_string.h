@@ -57,7 +57,15 @@ void TrimBlanks(const char* src, char* out, int out_size);
 // B0 61 another) and stays as it is.
 void LowerCaseAscii(char* text);
 
-// Formats a "[Pelok_Error]" message (at most 1022 characters) to the debugger output.
+// The debugger output of every module: a message formatted to at most max_chars characters.
+void DebugPrintV(int max_chars, const char* format, va_list args);
+// A message of at most 1023 characters.
+void DebugPrint(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+// A "[Pelok_Error]" message, of at most 1022 characters.
 void ErrorPrint(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

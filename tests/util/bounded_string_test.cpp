@@ -337,5 +337,17 @@ TEST(ErrorPrintTest, KeepsAtMost1022Characters) {
   EXPECT_EQ(std::string(1022, 'x'), capture.Text());
 }
 
+TEST(DebugPrintTest, KeepsAtMost1023CharactersAndFormatsLikePrintf) {
+  const std::string longer(3000, 'y');
+  {
+    test::DebugCapture capture;
+    DebugPrint("%s", longer.c_str());
+    EXPECT_EQ(std::string(1023, 'y'), capture.Text());
+  }
+  test::DebugCapture capture;
+  DebugPrint("PelFact: live block, %u bytes, owner component %d\n", 16u, 1134);
+  EXPECT_EQ("PelFact: live block, 16 bytes, owner component 1134\n", capture.Text());
+}
+
 }  // namespace
 }  // namespace pelok
