@@ -14,6 +14,7 @@
 
 #include "pelok/loader.h"          // Framework: the modules, the factory and the front in one call
 #include "pelok/register_front.h"  // IRegisterFront, component 991
+#include "pelok/store_format.h"    // the root directory setting's key and value names
 
 using namespace pelok;
 
@@ -45,9 +46,9 @@ int main(int argc, char** argv) {
   uint32_t root_path_key = 0;
   int disposition = 0;
   if (!front->SetStoreFile(store_file) ||
-      !front->CreateKey(root::kUser, "pelok_rootpath", kind::kMemory, 0, &root_path_key,
+      !front->CreateKey(root::kUser, kRootDirectoryKey, kind::kMemory, 0, &root_path_key,
                         &disposition) ||
-      !front->SetValue(root_path_key, "pelok_rootpath_data", value_type::kText, directory.c_str(),
+      !front->SetValue(root_path_key, kRootDirectoryValue, value_type::kText, directory.c_str(),
                        static_cast<int>(directory.size() + 1))) {
     return Failed("setting the store file");
   }

@@ -8,6 +8,7 @@
 #include "pelok/component.h"
 #include "pelok/path_name.h"
 #include "pelok/register_front.h"
+#include "pelok/store_format.h"
 #include "platform/win32_api.h"
 #include "util/bounded_string.h"
 #include "util/path.h"
@@ -27,13 +28,13 @@ int QueryRootSetting(char (&value)[kPathBufferSize]) {
   // The key is the one the setting program holds open; closing it here would drop its
   // in-memory values, so it stays open.
   uint32_t key = 0;
-  if (!front->OpenKey(root::kUser, "pelok_rootpath", kind::kMemory, static_cast<int>(root::kUser),
+  if (!front->OpenKey(root::kUser, kRootDirectoryKey, kind::kMemory, static_cast<int>(root::kUser),
                       &key)) {
     return 0;
   }
   int type = value_type::kText;
   int size = kPathBufferSize;
-  if (!front->QueryValue(key, "pelok_rootpath_data", &type, value, &size)) return 0;
+  if (!front->QueryValue(key, kRootDirectoryValue, &type, value, &size)) return 0;
   // Only text names a directory; and a value stored without its terminator must not run on.
   if (type != value_type::kText) return 0;
   value[kPathBufferSize - 1] = 0;

@@ -5,12 +5,15 @@
 #include <climits>
 
 #include "pelok/component.h"
+#include "pelok/store_format.h"
 
 namespace pelok {
 
-// The attributes of a value element, and the bytes a 32-bit number takes.
-constexpr char kTypeAttribute[] = "type";
-constexpr char kSizeAttribute[] = "size";
+// The names of the format are pelok/store_format.h.
+using store_format::kSizeAttribute;
+using store_format::kTypeAttribute;
+
+// The bytes a 32-bit number takes.
 constexpr int kNumberSize = 4;
 
 // The largest size of a value: the hexadecimal text of a binary value (2 x size + 1 bytes) must

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "pelok/store_format.h"
 #include "store/key_path.h"
 #include "store/store_limits.h"
 #include "util/value_encoding.h"
@@ -14,7 +15,6 @@ namespace pelok {
 
 namespace {
 
-constexpr char kRegisterElement[] = "processregister";
 
 }  // namespace
 
@@ -37,7 +37,7 @@ int XmlRegisterStore::LoadDocument() {
 
 int XmlRegisterStore::WalkToKey(const char* key_path) {
   if (!LoadDocument()) return 0;
-  if (!document_->FindElem(kRegisterElement) || !document_->IntoElem()) return 0;
+  if (!document_->FindElem(store_format::kDocumentElement) || !document_->IntoElem()) return 0;
   const bool entered = ForEachKeyPathPart(key_path, [this](const char* part) {
     return document_->FindElem(part) && !IsValueElement() && document_->IntoElem();
   });

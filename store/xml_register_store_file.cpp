@@ -1,6 +1,7 @@
 // Opening, creating, saving and closing the store file.
 #include <cstring>
 
+#include "pelok/store_format.h"
 #include "platform/win32_api.h"
 #include "store/document_load_failure.h"
 #include "store/key_path.h"
@@ -14,8 +15,6 @@ namespace pelok {
 
 namespace {
 
-constexpr char kRegisterElement[] = "processregister";
-constexpr char kDeclaration[] = "xml version=\"1.0\"";
 
 }  // namespace
 
@@ -76,7 +75,7 @@ int XmlRegisterStore::RenewDocument() {
 
 int XmlRegisterStore::HoldsRegister() {
   document_->ResetPos();
-  const int found = document_->FindElem(kRegisterElement);
+  const int found = document_->FindElem(store_format::kDocumentElement);
   document_->ResetPos();
   return found ? 1 : 0;
 }
@@ -87,8 +86,8 @@ int XmlRegisterStore::CreateStoreFile() {
   // An existing file is left to the load that follows.
   if (!CreateNewEmptyFile(store_file_)) return directory_ready;
   if (!document_->Load(store_file_) ||
-      !document_->AddNode(kXmlNodeProcessingInstruction, kDeclaration) ||
-      !document_->AddElem(kRegisterElement, "", 0)) {
+      !document_->AddNode(kXmlNodeProcessingInstruction, store_format::kDeclaration) ||
+      !document_->AddElem(store_format::kDocumentElement, "", 0)) {
     return 0;
   }
   document_->EndEdit();
@@ -101,7 +100,7 @@ int XmlRegisterStore::CreateKeyPath(const char* key_path) {
   // the document component holds over a store file that merely failed to load.
   if (!LoadDocument()) return 0;
   const int result =
-      document_->FindElem(kRegisterElement) && document_->IntoElem() && EnterOrAddKeyParts(key_path)
+      document_->FindElem(store_format::kDocumentElement) && document_->IntoElem() && EnterOrAddKeyParts(key_path)
           ? 1
           : 0;
   document_->EndEdit();

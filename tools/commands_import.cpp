@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "pelok/store_format.h"
 #include "tools/commands.h"
 #include "tools/exit_status.h"
 #include "tools/failure_reason.h"
@@ -125,8 +126,8 @@ bool ImportPlan::FitsStore(const std::vector<StoreEntry>& store, std::string* er
   return true;
 }
 
-// What the store starts as when there is no store file yet: the registry writes the rest.
-constexpr const char kEmptyStore[] = "<?xml version=\"1.0\"?>\n<processregister/>\n";
+// What the store starts as when there is no store file yet (store_format::kEmptyStore): the
+// registry writes the rest.
 
 // The copy holds every key and value of the plan, with the values the plan gives them.
 bool HoldsPlan(const ImportPlan& plan, const std::vector<StoreEntry>& copy) {
@@ -167,7 +168,7 @@ int MakeCopy(const CommandContext& context, bool exists, std::string* copy) {
     return Fail(kExitFailure, "cannot write the store file " + Quoted(store) +
                                   Because("cannot create a file beside it: " + error));
   }
-  std::string bytes = kEmptyStore;
+  std::string bytes = store_format::kEmptyStore;
   if (exists && !ReadFileBytes(store, &bytes, &error)) {
     RemoveFile(*copy);
     return Fail(kExitFailure, "cannot read the store file " + Quoted(store) + Because(error));

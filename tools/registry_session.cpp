@@ -3,14 +3,13 @@
 #include <vector>
 
 #include "pelok/component.h"
+#include "pelok/store_format.h"
 
 namespace pelok {
 namespace tool {
 
 namespace {
 
-constexpr const char kRootPathKey[] = "pelok_rootpath";
-constexpr const char kRootPathValue[] = "pelok_rootpath_data";
 // The most a value may take; the store keeps values as text in one document.
 constexpr int kMaxValueSize = 1 << 28;
 
@@ -19,11 +18,11 @@ constexpr int kMaxValueSize = 1 << 28;
 bool RegistrySession::Begin(const std::string& store_name, const std::string& root_directory) {
   if (!front_->SetStoreFile(store_name.c_str())) return false;
   int disposition = 0;
-  if (!front_->CreateKey(root::kUser, kRootPathKey, kind::kMemory, 0, &root_path_key_,
+  if (!front_->CreateKey(root::kUser, kRootDirectoryKey, kind::kMemory, 0, &root_path_key_,
                          &disposition)) {
     return false;
   }
-  return front_->SetValue(root_path_key_, kRootPathValue, value_type::kText, root_directory.c_str(),
+  return front_->SetValue(root_path_key_, kRootDirectoryValue, value_type::kText, root_directory.c_str(),
                           static_cast<int>(root_directory.size() + 1)) != 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "pelok/component.h"
+#include "pelok/store_format.h"
 #include "tools/temp_file.h"
 #include "tools/work_directory.h"
 
@@ -12,8 +13,8 @@ namespace tool {
 
 namespace {
 
-constexpr const char kDocumentElement[] = "processregister";
-constexpr const char kDeclaration[] = "xml version=\"1.0\"";
+using store_format::kDeclaration;
+using store_format::kDocumentElement;
 // Deeper than any key path of 259 characters can reach; a deeper file is not a store file.
 constexpr int kMaxDepth = 160;
 // The largest text read from a store file.
@@ -79,11 +80,11 @@ bool StoreDocument::ReadEntry(StoreEntry* entry, std::string* error) {
   }
   entry->name = name;
   std::string attribute;
-  if (!ReadAttrib("type", &attribute)) return true;
+  if (!ReadAttrib(store_format::kTypeAttribute, &attribute)) return true;
   entry->is_value = true;
   entry->type = AttributeNumber(attribute);
   // What the size says is shown, never believed: the file may say anything there.
-  if (ReadAttrib("size", &attribute)) entry->size = AttributeNumber(attribute);
+  if (ReadAttrib(store_format::kSizeAttribute, &attribute)) entry->size = AttributeNumber(attribute);
   if (!ReadText(&entry->text)) {
     *error = "the text of the value " + entry->name + " cannot be read";
     return false;
@@ -140,7 +141,7 @@ bool StoreDocument::Write(const std::string& path, const std::vector<std::string
 bool StoreDocument::WriteEntry(const StoreEntry& entry) {
   if (!document_->AddElem(entry.name.c_str(), "", 0)) return false;
   if (entry.is_value) {
-    if (!document_->SetAttrib("type", entry.type) || !document_->SetAttrib("size", entry.size) ||
+    if (!document_->SetAttrib(store_format::kTypeAttribute, entry.type) || !document_->SetAttrib(store_format::kSizeAttribute, entry.size) ||
         !document_->SetData(entry.text.c_str())) {
       return false;
     }
