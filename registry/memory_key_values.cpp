@@ -1,25 +1,18 @@
 #include "registry/memory_key_values.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <iterator>
 #include <string_view>
 #include <tuple>
 #include <utility>
 
+#include "registry/value_sizes.h"
 #include "util/bounded_string.h"
 
 namespace pelok {
-namespace {
 
-constexpr int kNumberType = value_type::kUint32;
-
-// Sizes travel as int on the public interface; one above INT_MAX was a negative number there,
-// and no buffer of the caller is that large.
-bool IsUsableSize(unsigned size) { return size <= static_cast<unsigned>(INT_MAX); }
-
-}  // namespace
+static_assert(sizeof(uint32_t) == kNumberBytes, "a number is held in a uint32_t");
 
 int MemoryKeyValues::SetKeyPath(const char* key_path) {
   auto guard = Guard();
@@ -46,11 +39,11 @@ int MemoryKeyValues::ReadValue(const ValueRecord& record, int* type, void* data,
   *size = record.size;
   if (record.size > capacity) return 0;
   if (record.type == kNumberType) {
-    if (capacity < sizeof(record.number)) {
-      *size = sizeof(record.number);
+    if (capacity < kNumberBytes) {
+      *size = kNumberBytes;
       return 0;
     }
-    std::memcpy(data, &record.number, sizeof(record.number));
+    std::memcpy(data, &record.number, kNumberBytes);
   } else if (record.size > 0) {
     if (record.block == nullptr) return 0;
     std::memcpy(data, record.block, record.size);
@@ -67,7 +60,7 @@ int MemoryKeyValues::SetValue(const char* name, int type, const void* data, unsi
     record.type = type;
     record.size = size;
     if (type == kNumberType) {
-      std::memcpy(&record.number, data, std::min<unsigned>(size, sizeof(record.number)));
+      std::memcpy(&record.number, data, std::min<unsigned>(size, kNumberBytes));
     } else {
       // The new content is in place before any old one goes: a value whose block cannot be
       // allocated is not created, and an existing one stays as it was.

@@ -49,7 +49,7 @@ class MemoryKeyValues final : public Component<IMemoryKeyValues, component_id::k
   struct ValueRecord {
     int32_t type = 0;
     uint32_t size = 0;
-    uint32_t number = 0;    // the content of a 32-bit number (type 2)
+    uint32_t number = 0;    // the content of a 32-bit number (type 2), kNumberBytes bytes
     void* block = nullptr;  // the content of any other type, owned; null when there is none
   };
   // Looked up by std::string_view, so that a name is measured once and not at every node.

@@ -1,21 +1,12 @@
 #include "registry/stored_key_values.h"
 
-#include <climits>
 #include <cstdint>
 #include <cstring>
 
+#include "registry/value_sizes.h"
 #include "util/bounded_string.h"
 
 namespace pelok {
-namespace {
-
-constexpr int kNumberType = value_type::kUint32;
-constexpr unsigned kNumberBytes = 4;
-
-// Sizes travel as int on the public interface; one above INT_MAX was a negative number there.
-bool IsUsableSize(unsigned size) { return size <= static_cast<unsigned>(INT_MAX); }
-
-}  // namespace
 
 int StoredKeyValues::SetKeyPath(const char* key_path) {
   auto guard = Guard();
