@@ -31,6 +31,10 @@ class Listing {
 
  private:
   void Record(const std::string& text);
+  // Opens key and calls each(child, value, size) for each of its values that reads as a value;
+  // a failure status when the key cannot be opened or a value cannot be read.
+  template <typename Each>
+  int ForEachValue(const KeyName& key, const StoreEntry& entry, Each each);
 
   CommandContext& context_;
   const CommandLine& line_;
@@ -51,7 +55,8 @@ void Listing::Record(const std::string& text) {
   std::fputc(line_.nul ? '\0' : '\n', stdout);
 }
 
-int Listing::Records(const KeyName& key, const StoreEntry& entry, const std::string& prefix) {
+template <typename Each>
+int Listing::ForEachValue(const KeyName& key, const StoreEntry& entry, Each each) {
   const uint32_t handle = context_.Session()->OpenKey(key);
   if (handle == 0) return CannotOpenKey(context_, key);
   for (const StoreEntry& child : entry.children) {
@@ -60,11 +65,19 @@ int Listing::Records(const KeyName& key, const StoreEntry& entry, const std::str
     int size = 0;
     const ValueRead read = ReadKeyValue(context_, handle, key, child, &value, &size);
     if (read == ValueRead::kFailed) return kExitFailure;
-    if (read == ValueRead::kOdd) continue;
-    const std::string data = FormatValue(value.type, value.bytes.data(), value.bytes.size());
-    Record(prefix + child.name + "\t" + TypeName(value.type) + "\t" + std::to_string(size) + "\t" +
-           (line_.nul ? data : OneLine(data)));
+    if (read == ValueRead::kRead) each(child, value, size);
   }
+  return kExitOk;
+}
+
+int Listing::Records(const KeyName& key, const StoreEntry& entry, const std::string& prefix) {
+  const int values = ForEachValue(
+      key, entry, [&](const StoreEntry& child, const ValueData& value, int size) {
+        const std::string data = FormatValue(value.type, value.bytes.data(), value.bytes.size());
+        Record(prefix + child.name + "\t" + TypeName(value.type) + "\t" + std::to_string(size) +
+               "\t" + (line_.nul ? data : OneLine(data)));
+      });
+  if (values != kExitOk) return values;
   for (const StoreEntry& child : entry.children) {
     if (child.is_value) continue;
     Record(prefix + child.name + "/");
@@ -77,21 +90,15 @@ int Listing::Records(const KeyName& key, const StoreEntry& entry, const std::str
 }
 
 int Listing::Json(const KeyName& key, const StoreEntry& entry, std::string* json) {
-  const uint32_t handle = context_.Session()->OpenKey(key);
-  if (handle == 0) return CannotOpenKey(context_, key);
   *json += "{\"name\":" + JsonString(key.parts.back()) + ",\"path\":" + JsonString(key.path) +
            ",\"values\":[";
   bool first = true;
-  for (const StoreEntry& child : entry.children) {
-    if (!child.is_value) continue;
-    ValueData value;
-    int size = 0;
-    const ValueRead read = ReadKeyValue(context_, handle, key, child, &value, &size);
-    if (read == ValueRead::kFailed) return kExitFailure;
-    if (read == ValueRead::kOdd) continue;
-    *json += (first ? "{" : ",{") + JsonValueMembers(child.name, value, size) + "}";
-    first = false;
-  }
+  const int values = ForEachValue(
+      key, entry, [&](const StoreEntry& child, const ValueData& value, int size) {
+        *json += (first ? "{" : ",{") + JsonValueMembers(child.name, value, size) + "}";
+        first = false;
+      });
+  if (values != kExitOk) return values;
   *json += "],\"keys\":[";
   first = true;
   for (const StoreEntry& child : entry.children) {
