@@ -35,6 +35,8 @@ int FactoryComponent::RegisterRecord(const char* registry_path, int component_id
   if (record == nullptr) return 0;
   TraceSettings settings;
   files_.TraceFor(registry_path, component_id, &settings);
+  // The record's members carry the binary interface's own names (debugMask, fileMask,
+  // traceName); the factory's settings are named as the rest of this code.
   record->debugMask = settings.debug_mask;
   record->fileMask = settings.file_mask;
   if (file_mask != nullptr) *file_mask = settings.file_mask;
