@@ -29,10 +29,9 @@ bool IsFile(const std::string& path) {
 
 // A name given by the user is taken against the current directory, as every file API does.
 std::string AgainstCurrentDirectory(const std::string& name) {
-  if (name.empty() || IsAbsolutePathName(name)) return name;
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(name, error);
-  return error ? name : absolute.string();
+  const std::filesystem::path directory = std::filesystem::current_path(error);
+  return error ? name : AbsolutePathName(name, directory.string());
 }
 
 std::string ReadIniValue(const std::string& file, const char* section, const char* key) {

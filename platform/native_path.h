@@ -7,15 +7,12 @@
 #include <algorithm>
 #include <string>
 
+#include "pelok/path_name.h"
+
 namespace pelok {
 
-#if defined(_WIN32)
-constexpr char kNativeSeparator = '\\';
-constexpr char kForeignSeparator = '/';
-#else
-constexpr char kNativeSeparator = '/';
-constexpr char kForeignSeparator = '\\';
-#endif
+constexpr char kNativeSeparator = kNameSeparator;
+constexpr char kForeignSeparator = kNameSeparator == '/' ? '\\' : '/';
 
 // The separators in this system's own file names (a module's file name, the current directory):
 // Windows gives backslashes only; elsewhere "/" separates, and the modules' own names may hold

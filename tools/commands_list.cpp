@@ -42,11 +42,8 @@ class Listing {
 
 KeyName ChildKey(const KeyName& key, const StoreEntry& child) {
   std::vector<std::string> parts = key.parts;
-  std::string name = child.name;
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  parts.push_back(name);
+  // Lower-cased as the registry lower-cases key paths (a double-byte character stays whole).
+  parts.push_back(LowerKeyText(child.name));
   return KeyFromParts(parts, parts.size());
 }
 

@@ -11,17 +11,6 @@ namespace {
 
 constexpr size_t kMaxPathLength = kPathBufferSize - 1;
 
-struct RootEntry {
-  const char* name;
-  uint32_t code;
-};
-
-constexpr RootEntry kRoots[] = {{"root", root::kRoot},
-                                {"pelok", root::kPelok},
-                                {"share", root::kShare},
-                                {"user", root::kUser},
-                                {"winreg", root::kWinreg}};
-
 std::string JoinParts(const std::vector<std::string>& parts, size_t first, size_t end) {
   std::string joined;
   for (size_t i = first; i < end; ++i) {
@@ -45,13 +34,7 @@ std::string LowerKeyText(std::string text) {
   return text;
 }
 
-uint32_t RootCode(const std::string& name) {
-  const std::string lower = LowerKeyText(name);
-  for (const RootEntry& entry : kRoots) {
-    if (lower == entry.name) return entry.code;
-  }
-  return 0;
-}
+uint32_t RootCode(const std::string& name) { return root::CodeOf(name); }
 
 bool ParseKeyName(const std::string& text, KeyName* key, std::string* error) {
   std::string normal = text;

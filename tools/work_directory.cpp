@@ -8,12 +8,6 @@
 namespace pelok {
 namespace tool {
 
-namespace {
-
-constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
-
-}  // namespace
-
 std::string CurrentDirectory() {
   std::error_code error;
   std::string directory = std::filesystem::current_path(error).string();
@@ -27,10 +21,7 @@ std::string CurrentDirectory() {
 
 std::string AbsoluteName(const std::string& name) {
   // The registry's own rule: a name it takes as it stands is passed on as it stands.
-  if (IsAbsolutePathName(name)) return name;
-  std::string directory = CurrentDirectory();
-  if (!directory.empty() && directory.back() != kSeparator) directory += kSeparator;
-  return directory + name;
+  return AbsolutePathName(name, CurrentDirectory());
 }
 
 }  // namespace tool

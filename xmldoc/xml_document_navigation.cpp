@@ -1,6 +1,7 @@
 // XmlDocument: moving the position.
 #include <cstring>
 
+#include "pelok/store_format.h"
 #include "util/bounded_string.h"
 #include "xmldoc/xml_document.h"
 
@@ -23,7 +24,7 @@ pugi::xml_node FirstElement(pugi::xml_node parent) {
 }
 
 // What GetChildNameByIndex counts: values, which carry a type, and not sub-keys.
-bool IsValueElement(pugi::xml_node node) { return IsElement(node) && node.attribute("type"); }
+bool IsValueElement(pugi::xml_node node) { return IsElement(node) && node.attribute(store_format::kTypeAttribute); }
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #define PELOK_COMPONENT_H_
 
 #include <cstdint>
+#include <string_view>
 
 namespace pelok {
 
@@ -40,6 +41,41 @@ constexpr uint32_t kPelok = 0x3ffffff2u;
 constexpr uint32_t kShare = 0x3ffffff3u;
 constexpr uint32_t kUser = 0x3ffffff4u;
 constexpr uint32_t kWinreg = 0x3ffffff5u;
+
+// The bits that name the root; the two above them may carry a kind.
+constexpr uint32_t kCodeBits = 0x3fffffffu;
+
+// The roots' names, as the first part of every key path.
+struct NamedRoot {
+  const char* name;
+  uint32_t code;
+};
+constexpr NamedRoot kNamedRoots[] = {
+    {"root", kRoot}, {"pelok", kPelok}, {"share", kShare}, {"user", kUser}, {"winreg", kWinreg}};
+
+// The name of the root that code names by its low 30 bits, or null.
+constexpr const char* NameOf(uint32_t code) {
+  for (const NamedRoot& root : kNamedRoots) {
+    if (root.code == (code & kCodeBits)) return root.name;
+  }
+  return nullptr;
+}
+
+// The code of a root name, whatever the case of its ASCII letters; 0 for any other name.
+constexpr uint32_t CodeOf(std::string_view name) {
+  for (const NamedRoot& root : kNamedRoots) {
+    const std::string_view root_name(root.name);
+    if (root_name.size() != name.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < name.size() && same; ++i) {
+      const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a')
+                                                      : name[i];
+      same = c == root_name[i];
+    }
+    if (same) return root.code;
+  }
+  return 0;
+}
 }  // namespace root
 
 // Key kinds. A key handle carries its kind in bits 31-30.
@@ -53,7 +89,7 @@ constexpr uint32_t KindTag(int key_kind) { return static_cast<uint32_t>(key_kind
 constexpr int KindOf(uint32_t key) { return static_cast<int>(key >> 30); }
 // A root code routed to the table of a kind, e.g. RootOfKind(root::kShare, 2) == 0xbffffff3.
 constexpr uint32_t RootOfKind(uint32_t root_code, int key_kind) {
-  return (root_code & 0x3fffffffu) | KindTag(key_kind);
+  return (root_code & root::kCodeBits) | KindTag(key_kind);
 }
 
 // Value types.

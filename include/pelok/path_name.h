@@ -13,10 +13,13 @@ namespace pelok {
 // Whether "/" starts an absolute name. On Windows "/name" is on the current drive, so it is
 // taken relative like any name without a drive; elsewhere it is the only way to name a file
 // outside the directory, and joining it would name another file.
+// kNameSeparator: the separator of this system's own file names.
 #if defined(_WIN32)
 constexpr bool kSlashStartsAbsoluteName = false;
+constexpr char kNameSeparator = '\\';
 #else
 constexpr bool kSlashStartsAbsoluteName = true;
+constexpr char kNameSeparator = '/';
 #endif
 
 // True for a name with a ':' anywhere (a drive) or a leading backslash, and, where a slash
@@ -28,6 +31,15 @@ inline bool IsAbsolutePathName(const char* name) {
 }
 inline bool IsAbsolutePathName(const std::string& name) {
   return IsAbsolutePathName(name.c_str());
+}
+
+// name made absolute against directory (the current directory, for a name a user gave): an
+// absolute name as it stands, a relative one after directory and a separator. An empty name,
+// or an empty directory, leaves name as it is.
+inline std::string AbsolutePathName(const std::string& name, const std::string& directory) {
+  if (name.empty() || directory.empty() || IsAbsolutePathName(name)) return name;
+  const char last = directory.back();
+  return last == '/' || last == '\\' ? directory + name : directory + kNameSeparator + name;
 }
 
 }  // namespace pelok

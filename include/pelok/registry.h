@@ -31,7 +31,9 @@
 #include "pelok/component.h"
 #include "pelok/component_factory.h"
 #include "pelok/loader.h"
+#include "pelok/path_name.h"
 #include "pelok/register_front.h"
+#include "pelok/store_format.h"
 #include "pelok/xml_document.h"
 
 namespace pelok {
@@ -183,12 +185,11 @@ class Registry {
     if (front() == nullptr) return Status::kFailed;
     if (path.empty()) return Status::kInvalidArgument;
     if (stored_key_asked_) return Status::kFailed;
-    std::string absolute = path;
-    if (std::filesystem::path(path).is_relative()) {
-      std::error_code error;
-      absolute = std::filesystem::absolute(path, error).string();
-      if (error) return Status::kFailed;
-    }
+    std::error_code error;
+    const std::filesystem::path directory = std::filesystem::current_path(error);
+    if (error) return Status::kFailed;
+    // By the registry's own rule, so that what stands as it is is never joined.
+    const std::string absolute = AbsolutePathName(path, directory.string());
     if (!front_->SetStoreFile(absolute.c_str())) return Status::kFailed;
     store_file_ = absolute;
     return Status::kOk;
@@ -227,22 +228,7 @@ class Registry {
   }
 
   // 0 for a name that is not a root.
-  static uint32_t RootCode(std::string_view name) {
-    static constexpr std::pair<const char*, uint32_t> kRoots[] = {
-        {"root", root::kRoot},   {"pelok", root::kPelok},   {"share", root::kShare},
-        {"user", root::kUser},   {"winreg", root::kWinreg},
-    };
-    for (const auto& entry : kRoots) {
-      if (name.size() != std::strlen(entry.first)) continue;
-      bool same = true;
-      for (size_t i = 0; i < name.size() && same; ++i) {
-        const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] + 32) : name[i];
-        same = c == entry.first[i];
-      }
-      if (same) return entry.second;
-    }
-    return 0;
-  }
+  static uint32_t RootCode(std::string_view name) { return root::CodeOf(name); }
 
  private:
   friend class Key;
@@ -267,7 +253,7 @@ class Registry {
     Result<std::vector<std::string>> result = Status::kNotFound;
     if (document->Load(store_file_.c_str())) {
       document->ResetPos();
-      bool found = document->FindElem("processregister") && document->IntoElem();
+      bool found = document->FindElem(store_format::kDocumentElement) && document->IntoElem();
       for (size_t at = 0; found && at <= key_path.size();) {
         size_t end = key_path.find('/', at);
         if (end == std::string::npos) end = key_path.size();
@@ -282,7 +268,7 @@ class Registry {
         while (document->FindElem(nullptr)) {
           std::memset(name, 0, sizeof(name));
           if (!document->GetTagName(name, sizeof(name))) continue;
-          if (document->GetAttrib("type", type, sizeof(type))) continue;
+          if (document->GetAttrib(store_format::kTypeAttribute, type, sizeof(type))) continue;
           names.emplace_back(name);
         }
         result = std::move(names);
