@@ -12,13 +12,14 @@
 #include <cstdint>
 
 #include "pelok/component.h"
+#include "pelok/component_factory.h"
 
 namespace pelok {
 
 struct TraceSettings {
   int32_t debug_mask = 0;
   int32_t file_mask = 0;
-  char name[64] = {0};
+  char name[sizeof(RegistrationRecord::traceName)] = {0};
   // The trace file's full path; empty when the section names none.
   char file[kPathBufferSize] = {0};
 };

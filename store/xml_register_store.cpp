@@ -13,11 +13,6 @@
 
 namespace pelok {
 
-namespace {
-
-
-}  // namespace
-
 XmlRegisterStore::XmlRegisterStore() {
   try {
     CreateChildAs(&document_, component_id::kXmlDocument);

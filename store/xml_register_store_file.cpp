@@ -13,11 +13,6 @@
 
 namespace pelok {
 
-namespace {
-
-
-}  // namespace
-
 int XmlRegisterStore::OpenStoreFile(const char* file_name) {
   if (document_ == nullptr || file_name == nullptr) return 0;
   char resolved[kPathBufferSize] = {};

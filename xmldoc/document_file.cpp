@@ -60,9 +60,9 @@ constexpr char kTemporaryMark[] = ".pelxml-";
 constexpr char kTemporaryEnd[] = ".tmp";
 constexpr char kShortTemporaryStart[] = "~pelxml-";
 
-// Mixed into every temporary name, so that two saves of one process never share a name even if
-// the system's random source repeated itself.
-std::atomic<unsigned long> save_count{0};
+// Mixed into every number, so that two of one process never repeat even if the system's random
+// source repeated itself.
+std::atomic<unsigned long> number_count{0};
 
 uint64_t Mix(uint64_t value) {
   value ^= value >> 33;
@@ -73,19 +73,6 @@ uint64_t Mix(uint64_t value) {
   return value;
 }
 
-// 64 bits nobody else can predict: the system's random source, with the time, the process and
-// a count mixed in where that source is missing.
-uint64_t UnpredictableNumber() {
-  uint64_t value = Mix(SystemTimeNow() ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 40) ^
-                       (static_cast<uint64_t>(++save_count) << 20));
-  try {
-    std::random_device source;
-    value ^= (static_cast<uint64_t>(source()) << 32) ^ source();
-  } catch (...) {
-    // The mixed time, process and count alone.
-  }
-  return value;
-}
 
 // Whether path needs the short temporary names: its own with a suffix would pass the limit.
 bool NeedsShortNames(const std::string& path) {
@@ -186,6 +173,18 @@ bool WriteIntoEmptyFile(const char* path, const ContentSource& source) {
 
 bool DocumentStamp::SettledBefore(uint64_t now) const {
   return valid && ChangeSettledBefore(written, now, kUnitsPerSecond);
+}
+
+uint64_t UnpredictableNumber() {
+  uint64_t value = Mix(SystemTimeNow() ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 40) ^
+                       (static_cast<uint64_t>(++number_count) << 20));
+  try {
+    std::random_device source;
+    value ^= (static_cast<uint64_t>(source()) << 32) ^ source();
+  } catch (...) {
+    // The mixed time, process and count alone.
+  }
+  return value;
 }
 
 uint64_t SystemTimeNow() {

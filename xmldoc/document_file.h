@@ -35,6 +35,11 @@ struct DocumentStamp {
 // The system time in 100-ns units since 1601.
 uint64_t SystemTimeNow();
 
+// 64 bits nobody else can predict (the temporary names of saves, the journals' ids): the
+// system's random source, with the time, the process and a count mixed in where that source is
+// missing.
+uint64_t UnpredictableNumber();
+
 // The stamp of the file at path now; invalid when it cannot be opened.
 DocumentStamp StampFile(const char* path);
 

@@ -1,9 +1,7 @@
 #include "xmldoc/store_journal.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 #include "platform/file_access.h"
 #include "platform/win32_api.h"
@@ -110,20 +108,9 @@ bool CutAt(HANDLE file, uint64_t offset) {
   return Seek(file, offset) && SetEndOfFile(file);
 }
 
-std::atomic<unsigned long> journal_count{0};
-
+// 0 stands for no journal.
 uint64_t NewId() {
-  uint64_t value = SystemTimeNow() ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 40) ^
-                   (static_cast<uint64_t>(++journal_count) << 20);
-  try {
-    std::random_device source;
-    value ^= (static_cast<uint64_t>(source()) << 32) ^ source();
-  } catch (...) {
-    // The time, process and count alone: ids need only differ, not be secret.
-  }
-  value ^= value >> 33;
-  value *= 0xff51afd7ed558ccdULL;
-  value ^= value >> 33;
+  const uint64_t value = UnpredictableNumber();
   return value == 0 ? 1 : value;
 }
 
