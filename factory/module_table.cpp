@@ -12,19 +12,10 @@ namespace pelok {
 
 namespace {
 
-constexpr int kRawValueSize = 1024;
 // Room for the key names of a "[Modules]" section, each with its terminator.
 constexpr int kKeyListSize = 32768;
 // More ids than any module serves; a larger count is taken as garbage.
 constexpr int kMostIds = 4096;
-
-void ReadTrimmed(const char* ini_path, const char* section, const char* key, char* out,
-                 int out_len) {
-  char raw[kRawValueSize];
-  std::memset(raw, 0, sizeof(raw));
-  GetPrivateProfileStringA(section, key, "", raw, sizeof(raw), ini_path);
-  TrimBlanks(raw, out, out_len);
-}
 
 std::vector<int> ServedIds(HMODULE module) {
   std::vector<int> ids;
@@ -162,15 +153,13 @@ HMODULE ModuleTable::Discover(const char* ini_path, const char* registry_path,
   // The key names, each with its terminator; the last byte of the buffer stays 0 whatever
   // is read, so that the walk below ends inside it.
   std::vector<char> names(kKeyListSize, '\0');
-  GetPrivateProfileStringA("Modules", nullptr, "", names.data(), kKeyListSize - 1, ini_path);
+  GetPrivateProfileStringA(kModulesSection, nullptr, "", names.data(), kKeyListSize - 1, ini_path);
   for (size_t at = 0; at < names.size() && names[at] != '\0'; at += std::strlen(&names[at]) + 1) {
-    char value[kPathBufferSize];
-    std::memset(value, 0, sizeof(value));
-    ReadTrimmed(ini_path, "Modules", &names[at], value, kPathBufferSize);
-    if (IsBlank(value)) continue;
+    const std::string value = ReadTrimmedValue(ini_path, kModulesSection, &names[at]);
+    if (value.empty()) continue;
     char path[kPathBufferSize];
     std::memset(path, 0, sizeof(path));
-    ResolveModuleValue(ini_path, value, 1, path, kPathBufferSize);
+    ResolveModuleValue(ini_path, value.c_str(), 1, path, kPathBufferSize);
     HMODULE module = AcquirePath(path, registry_path);
     if (module == nullptr) continue;
     LockScope scope(lock_);

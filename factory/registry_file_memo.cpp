@@ -12,8 +12,6 @@ namespace pelok {
 
 namespace {
 
-constexpr int kRawValueSize = 1024;
-
 bool Unchanged(const std::vector<std::pair<std::string, FileStamp>>& files) {
   for (const auto& file : files) {
     if (StampOfFile(file.first.c_str()) != file.second) return false;
@@ -22,18 +20,11 @@ bool Unchanged(const std::vector<std::pair<std::string, FileStamp>>& files) {
 }
 
 std::string ExplicitModulePath(const std::string& ini_path, int component_id) {
-  char section[16];
-  FormatBounded(section, sizeof(section), sizeof(section) - 1, "%d", component_id);
-  char raw[kRawValueSize];
-  std::memset(raw, 0, sizeof(raw));
-  GetPrivateProfileStringA(section, "DLL", "", raw, sizeof(raw), ini_path.c_str());
-  char dll[kPathBufferSize];
-  std::memset(dll, 0, sizeof(dll));
-  TrimBlanks(raw, dll, kPathBufferSize);
-  if (IsBlank(dll)) return "";
+  const std::string section = SectionOf(component_id);
+  if (!NamesModule(ini_path.c_str(), section.c_str())) return "";
   char path[kPathBufferSize];
   std::memset(path, 0, sizeof(path));
-  ReadModulePath(ini_path.c_str(), section, path, kPathBufferSize);
+  ReadModulePath(ini_path.c_str(), section.c_str(), path, kPathBufferSize);
   return path;
 }
 

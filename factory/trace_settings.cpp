@@ -57,8 +57,9 @@ void ReadTraceSettings(const char* ini_path, int component_id, TraceSettings* se
   *settings = TraceSettings();
   // Without a file the system would read its own default one.
   if (ini_path == nullptr || ini_path[0] == '\0') return;
-  char id_text[16];
-  FormatBounded(id_text, sizeof(id_text), sizeof(id_text) - 1, "%d", component_id);
+  // The id as the file spells it, here a key of the trace section.
+  const std::string id = SectionOf(component_id);
+  const char* const id_text = id.c_str();
   // Most files have no such section: one look at the list of sections then answers every value
   // with its default, where four reads of the file would.
   if (!HasTraceSection(ini_path)) {

@@ -40,6 +40,21 @@ void ReadTrimmed(const char* ini_path, const char* section, const char* key,
 
 }  // namespace
 
+std::string SectionOf(int component_id) { return std::to_string(component_id); }
+
+std::string ReadTrimmedValue(const char* ini_path, const char* section, const char* key) {
+  // Without a file the system would read its own default one.
+  if (ini_path == nullptr || section == nullptr) return "";
+  char value[kPathBufferSize];
+  std::memset(value, 0, sizeof(value));
+  ReadTrimmed(ini_path, section, key, "", value, kPathBufferSize);
+  return value;
+}
+
+bool NamesModule(const char* ini_path, const char* section) {
+  return !ReadTrimmedValue(ini_path, section, kModuleKey).empty();
+}
+
 void ResolveRegistryFile(const char* registry_path, char* out, int out_len) {
   ResolveRegistryFile(registry_path, out, out_len, nullptr);
 }
@@ -98,7 +113,7 @@ void ReadModulePath(const char* ini_path, const char* section, char* out, int ou
   if (ini_path == nullptr || section == nullptr) return;
   char dll[kPathBufferSize];
   std::memset(dll, 0, sizeof(dll));
-  ReadTrimmed(ini_path, section, "DLL", "", dll, kPathBufferSize);
+  ReadTrimmed(ini_path, section, kModuleKey, "", dll, kPathBufferSize);
   if (NamesItsOwnFile(dll)) {
     CopyText(out, out_len, dll);
     return;
@@ -110,7 +125,7 @@ void ReadModulePath(const char* ini_path, const char* section, char* out, int ou
 }
 
 void ReadFactoryDllPath(const char* ini_path, char* out, int out_len) {
-  ReadModulePath(ini_path, "361", out, out_len);
+  ReadModulePath(ini_path, SectionOf(component_id::kComponentFactory).c_str(), out, out_len);
 }
 
 void ResolveModuleValue(const char* ini_path, const char* dll, int use_default_dir, char* out,

@@ -8,6 +8,19 @@
 
 namespace pelok {
 
+// A module's section is named by its component id ("361"); "DLL" in it names the module's file.
+// "[Modules]" lists the modules of the framework by role ("registry=PelReg.dll").
+constexpr char kModuleKey[] = "DLL";
+constexpr char kModulesSection[] = "Modules";
+
+// The section of a component id.
+std::string SectionOf(int component_id);
+// The value of key in section without its surrounding blanks; "" when it is missing, blank or
+// longer than a path.
+std::string ReadTrimmedValue(const char* ini_path, const char* section, const char* key);
+// Whether section names a module file of its own (a "DLL" value that is not blank).
+bool NamesModule(const char* ini_path, const char* section);
+
 // The DLL registry file to read for registry_path: "Pelok.ini" in the executable's directory
 // when null or empty, a relative name against that directory, then FollowRedirect.
 void ResolveRegistryFile(const char* registry_path, char* out, int out_len);

@@ -18,7 +18,6 @@ namespace pelok {
 
 namespace {
 
-constexpr int kRawValueSize = 1024;
 
 std::string Quoted(const std::string& path) { return "'" + NativeSeparators(path) + "'"; }
 
@@ -34,33 +33,27 @@ std::string AgainstCurrentDirectory(const std::string& name) {
   return error ? name : AbsolutePathName(name, directory.string());
 }
 
-std::string ReadIniValue(const std::string& file, const char* section, const char* key) {
-  char raw[kRawValueSize];
-  std::memset(raw, 0, sizeof(raw));
-  GetPrivateProfileStringA(section, key, "", raw, sizeof(raw), file.c_str());
-  char trimmed[kPathBufferSize];
-  std::memset(trimmed, 0, sizeof(trimmed));
-  TrimBlanks(raw, trimmed, sizeof(trimmed));
-  return trimmed;
-}
-
 // The registry module: an explicit module for its id if the file names one, else the
 // "registry" entry of "[Modules]"; empty when the file names neither.
 std::string RegistryModulePath(const std::string& registry_file) {
   char path[kPathBufferSize];
   std::memset(path, 0, sizeof(path));
-  if (!ReadIniValue(registry_file, "991", "DLL").empty()) {
-    ReadModulePath(registry_file.c_str(), "991", path, sizeof(path));
+  const std::string section = SectionOf(component_id::kRegisterFront);
+  if (NamesModule(registry_file.c_str(), section.c_str())) {
+    ReadModulePath(registry_file.c_str(), section.c_str(), path, sizeof(path));
     return path;
   }
-  const std::string listed = ReadIniValue(registry_file, "Modules", "registry");
+  const std::string listed =
+      ReadTrimmedValue(registry_file.c_str(), kModulesSection, "registry");
   if (listed.empty()) return "";
   ResolveModuleValue(registry_file.c_str(), listed.c_str(), 1, path, sizeof(path));
   return path;
 }
 
 std::string FactoryModulePath(const std::string& registry_file) {
-  if (ReadIniValue(registry_file, "361", "DLL").empty()) return "";
+  if (!NamesModule(registry_file.c_str(), SectionOf(component_id::kComponentFactory).c_str())) {
+    return "";
+  }
   char path[kPathBufferSize];
   std::memset(path, 0, sizeof(path));
   ReadFactoryDllPath(registry_file.c_str(), path, sizeof(path));

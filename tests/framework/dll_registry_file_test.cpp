@@ -260,5 +260,24 @@ TEST(ResolveModuleValueTest, ResolvesLikeADllValue) {
   EXPECT_EQ(dir.path() + kSep + "PelTest.dll", ModuleValue(plain, "PelTest.dll", 1));
 }
 
+TEST(DllRegistryValuesTest, ValuesAreTrimmedAndASectionNamesAModuleOnlyWithADllValue) {
+  TempDir dir;
+  const std::string ini = dir.Join("Pelok.ini");
+  WriteFileBytes(ini,
+                 "[361]\nDLL =  \tPelFact.dll  \n[991]\nDLL=   \n[Modules]\nregistry= PelReg.dll\n"
+                 "[1139]\nDLL=" + std::string(300, 'x') + ".dll\n");
+  EXPECT_EQ("361", SectionOf(361));
+  EXPECT_EQ("PelFact.dll", ReadTrimmedValue(ini.c_str(), SectionOf(361).c_str(), kModuleKey));
+  EXPECT_EQ("PelReg.dll", ReadTrimmedValue(ini.c_str(), kModulesSection, "registry"));
+  EXPECT_TRUE(NamesModule(ini.c_str(), "361"));
+  // A blank value, a missing section and a value too long for a path name no module.
+  EXPECT_FALSE(NamesModule(ini.c_str(), "991"));
+  EXPECT_FALSE(NamesModule(ini.c_str(), "1134"));
+  EXPECT_FALSE(NamesModule(ini.c_str(), "1139"));
+  // Without a file nothing is read (the system would read a default file of its own).
+  EXPECT_EQ("", ReadTrimmedValue(nullptr, "361", kModuleKey));
+  EXPECT_FALSE(NamesModule(nullptr, "361"));
+}
+
 }  // namespace
 }  // namespace pelok
