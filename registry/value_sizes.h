@@ -5,12 +5,13 @@
 #include <climits>
 
 #include "pelok/component.h"
+#include "store/store_limits.h"
 
 namespace pelok {
 
 // A 32-bit number: read from the first min(size, 4) bytes it is given, always handed back as 4.
 constexpr int kNumberType = value_type::kUint32;
-constexpr unsigned kNumberBytes = 4;
+constexpr unsigned kNumberBytes = kNumberSize;
 
 // Sizes travel as int on the public interface; one above INT_MAX was a negative number there,
 // and no buffer of the caller is that large.
