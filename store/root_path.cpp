@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "framework/module_state.h"
 #include "framework/pelok_ptr.h"
@@ -132,11 +133,9 @@ int DirectoryPart(const char* path, char* out, int out_size) {
   if (path == nullptr || out == nullptr) return 0;
   char resolved[kPathBufferSize] = {};
   if (!ResolvePath(path, resolved, kPathBufferSize)) return 0;
-  const char* separator = std::strrchr(resolved, '\\');
-  const char* slash = std::strrchr(separator != nullptr ? separator : resolved, '/');
-  if (slash != nullptr) separator = slash;
-  if (separator == nullptr) return 0;
-  const int length = static_cast<int>(separator - resolved);
+  const std::string directory = DirectoryOfPathName(resolved);
+  if (directory.empty()) return 0;
+  const int length = static_cast<int>(directory.size()) - 1;
   if (length <= 0 || length >= out_size) return 0;
   return CopyPrefix(out, out_size, resolved, length);
 }

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "pelok/component.h"
+#include "pelok/path_name.h"
 #include "tools/system_files.h"
 #include "tools/work_directory.h"
 
@@ -32,11 +33,6 @@ std::string RandomDigits() {
   return digits;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
 bool CreateWith(std::string (*name)(const std::string&), const std::string& base, std::string* temp,
                 std::string* reason) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -58,7 +54,7 @@ bool CreateWith(std::string (*name)(const std::string&), const std::string& base
 std::string BesideName(const std::string& path) {
   const std::string name = path + ".pelreg-" + RandomDigits();
   if (name.size() < static_cast<size_t>(kPathBufferSize)) return name;
-  return DirectoryOf(path) + "~" + RandomDigits().substr(0, 8);
+  return DirectoryOfPathName(path) + "~" + RandomDigits().substr(0, 8);
 }
 
 std::string InDirectoryName(const std::string& directory) {

@@ -7,6 +7,7 @@
 #include <new>
 #include <random>
 
+#include "pelok/path_name.h"
 #include "platform/file_access.h"
 #include "platform/file_information.h"
 #include "platform/file_stamp.h"
@@ -79,11 +80,6 @@ bool NeedsShortNames(const std::string& path) {
   return path.size() + std::strlen(kTemporaryMark) + 16 + std::strlen(kTemporaryEnd) >= MAX_PATH;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? "" : path.substr(0, separator + 1);
-}
-
 // The temporary file beside path: the path with a suffix of this save, or, where that would not
 // fit the system's path limit (a store file path may take all of it), a short name in the same
 // directory, so that the move over the old file stays within one directory.
@@ -92,7 +88,7 @@ std::string TemporaryName(const std::string& path) {
   std::snprintf(random, sizeof(random), "%016llx",
                 static_cast<unsigned long long>(UnpredictableNumber()));
   if (!NeedsShortNames(path)) return path + kTemporaryMark + random + kTemporaryEnd;
-  return DirectoryOf(path) + kShortTemporaryStart + random + kTemporaryEnd;
+  return DirectoryOfPathName(path) + kShortTemporaryStart + random + kTemporaryEnd;
 }
 
 // Whether name (in the directory) is "<prefix>N.M.tmp" with decimal N and M: the temporary
@@ -359,7 +355,7 @@ bool ReplaceFileContent(const char* path, const ContentSource& source, DocumentS
 namespace {
 
 void RemoveLeftoversOrThrow(const std::string& path) {
-  const std::string directory = DirectoryOf(path);
+  const std::string directory = DirectoryOfPathName(path);
   const std::string name = path.substr(directory.size());
   if (name.empty()) return;
   if (NeedsShortNames(path)) {

@@ -42,6 +42,13 @@ inline std::string AbsolutePathName(const std::string& name, const std::string& 
   return last == '/' || last == '\\' ? directory + name : directory + kNameSeparator + name;
 }
 
+// The directory of path with its last separator ("/" or "\\", whichever comes last); "" for a
+// name without one.
+inline std::string DirectoryOfPathName(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
 }  // namespace pelok
 
 #endif  // PELOK_PATH_NAME_H_

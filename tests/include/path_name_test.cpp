@@ -51,5 +51,13 @@ TEST(AbsolutePathNameTest, ARelativeNameGoesBelowTheDirectoryOnce) {
   EXPECT_EQ("reg.xml", AbsolutePathName("reg.xml", ""));
 }
 
+TEST(DirectoryOfPathNameTest, CutsAtTheLastSeparatorOfEitherKind) {
+  EXPECT_EQ("C:\\data\\", DirectoryOfPathName("C:\\data\\reg.xml"));
+  EXPECT_EQ("/srv/data/", DirectoryOfPathName("/srv/data/reg.xml"));
+  EXPECT_EQ("C:\\data/sub/", DirectoryOfPathName("C:\\data/sub/reg.xml"));
+  EXPECT_EQ("/srv\\x\\", DirectoryOfPathName("/srv\\x\\reg.xml"));
+  EXPECT_EQ("", DirectoryOfPathName("reg.xml"));
+}
+
 }  // namespace
 }  // namespace pelok
