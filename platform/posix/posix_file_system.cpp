@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/posix_attributes.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_path.h"
 #include "platform/posix/posix_syscalls.h"
@@ -55,10 +56,7 @@ DWORD GetFileAttributesA(const char* path) {
     FailOnPath(file);
     return INVALID_FILE_ATTRIBUTES;
   }
-  DWORD attributes = 0;
-  if (S_ISDIR(info.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
-  if (!(info.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
-  return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return pelok::posix::FileAttributesOf(info.st_mode);
 }
 
 BOOL SetFileAttributesA(const char* path, DWORD attributes) {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "platform/posix/posix_attributes.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_path.h"
 #include "platform/posix/posix_syscalls.h"
@@ -301,10 +302,7 @@ FILETIME ToFileTime(const struct timespec& time) {
 }
 
 void DescribeFile(const struct stat& status, BY_HANDLE_FILE_INFORMATION* info) {
-  DWORD attributes = 0;
-  if (S_ISDIR(status.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
-  if (!(status.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
-  info->dwFileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+  info->dwFileAttributes = pelok::posix::FileAttributesOf(status.st_mode);
   info->ftCreationTime = FILETIME{0, 0};
   info->ftLastAccessTime = ToFileTime(status.st_atim);
   info->ftLastWriteTime = ToFileTime(status.st_mtim);

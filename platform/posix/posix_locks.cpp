@@ -13,6 +13,7 @@
 #include <new>
 #include <string>
 
+#include "platform/posix/posix_attributes.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/posix/posix_path.h"
 #include "platform/posix/posix_syscalls.h"
@@ -51,10 +52,7 @@ bool NextMatchOrThrow(FindState* state, WIN32_FIND_DATAA* data) {
     const std::string full = state->directory + "/" + entry->d_name;
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
     if (lstat(full.c_str(), &info) == 0) {
-      attributes = 0;
-      if (S_ISDIR(info.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
-      if (!(info.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
-      if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+      attributes = pelok::posix::FileAttributesOf(info.st_mode);
       const uint64_t size = static_cast<uint64_t>(info.st_size);
       data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
       data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
