@@ -53,6 +53,9 @@ HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 // The most one WriteFile call is handed.
 constexpr size_t kWriteChunk = size_t{1} << 20;
 
+// How long a move over a file is tried again while another process holds that file open.
+constexpr ULONGLONG kMoveRetryMilliseconds = 2000;
+
 }  // namespace
 
 bool IsSpecialFile(const std::string& path) {
@@ -143,11 +146,22 @@ bool FileWriter::Sync(std::string* reason) {
 }
 
 bool MoveOver(const std::string& from, const std::string& to, std::string* reason) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+  // Windows refuses to replace a file another process holds open, and the registry's readers
+  // hold the store file for the moment of a read: tried again for as long as the registry's own
+  // saves try.
+  const ULONGLONG deadline = GetTickCount64() + kMoveRetryMilliseconds;
+  for (;;) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+        GetTickCount64() >= deadline) {
+      *reason = Reason(error);
+      return false;
+    }
+    Sleep(1);
   }
-  *reason = LastReason();
-  return false;
 }
 
 void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }

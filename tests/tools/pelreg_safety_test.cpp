@@ -1,14 +1,18 @@
 // What keeps an administrator from losing data by accident, and what tells them why something
 // failed: a key tree goes only with --force, a failure of the system names its reason, and the
 // version and type names are the ones documented.
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -151,6 +155,32 @@ TEST_F(PelregSafetyTest, AReadOnlyStoreIsWrittenAsTheRegistryWritesIt) {
   EXPECT_NE(std::filesystem::perms::none,
             std::filesystem::status(store).permissions() & std::filesystem::perms::owner_read);
 }
+
+#if defined(_WIN32)
+// Windows refuses to replace a file another process holds open, as the registry's readers do
+// for the moment of a read: the import waits for the file as the registry's own saves do.
+TEST_F(PelregSafetyTest, AnImportWaitsForAStoreFileHeldOpenForAMoment) {
+  Ok({"set", "share/app", "v", "1"});
+  ASSERT_TRUE(test::WriteFileBytes(dir_.Join("patch.xml"),
+                                   "<processregister><share><b type=\"1\" size=\"2\">x</b>"
+                                   "</share></processregister>"));
+  // Open for reading without letting the file be replaced, as a reader's handle does.
+  HANDLE held = CreateFileA(dir_.Join("registry.xml").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  // Let go well within the time a move is tried again, whenever the import reaches it.
+  std::thread release([held] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    CloseHandle(held);
+  });
+  const ProgramRun import = Run({"import", "patch.xml"});
+  release.join();
+  EXPECT_EQ(0, import.status) << import.err;
+  EXPECT_EQ("x\n", Run({"get", "share", "b"}).out);
+  EXPECT_EQ("1\n", Run({"get", "share/app", "v"}).out);
+}
+#endif
 
 TEST_F(PelregSafetyTest, VersionIsTheProjectVersion) {
   const ProgramRun run = Run({"--version"});
