@@ -28,9 +28,10 @@ bool IsFile(const std::string& path) {
 
 // A name given by the user is taken against the current directory, as every file API does.
 std::string AgainstCurrentDirectory(const std::string& name) {
+  if (name.empty() || IsAbsolutePathName(name)) return name;
   std::error_code error;
-  const std::filesystem::path directory = std::filesystem::current_path(error);
-  return error ? name : AbsolutePathName(name, directory.string());
+  const std::filesystem::path absolute = std::filesystem::absolute(name, error);
+  return error ? name : absolute.string();
 }
 
 // The registry module: an explicit module for its id if the file names one, else the

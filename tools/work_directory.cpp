@@ -21,7 +21,10 @@ std::string CurrentDirectory() {
 
 std::string AbsoluteName(const std::string& name) {
   // The registry's own rule: a name it takes as it stands is passed on as it stands.
-  return AbsolutePathName(name, CurrentDirectory());
+  if (IsAbsolutePathName(name)) return name;
+  std::string directory = CurrentDirectory();
+  if (!directory.empty() && directory.back() != kNameSeparator) directory += kNameSeparator;
+  return directory + name;
 }
 
 }  // namespace tool

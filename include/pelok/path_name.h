@@ -33,15 +33,6 @@ inline bool IsAbsolutePathName(const std::string& name) {
   return IsAbsolutePathName(name.c_str());
 }
 
-// name made absolute against directory (the current directory, for a name a user gave): an
-// absolute name as it stands, a relative one after directory and a separator. An empty name,
-// or an empty directory, leaves name as it is.
-inline std::string AbsolutePathName(const std::string& name, const std::string& directory) {
-  if (name.empty() || directory.empty() || IsAbsolutePathName(name)) return name;
-  const char last = directory.back();
-  return last == '/' || last == '\\' ? directory + name : directory + kNameSeparator + name;
-}
-
 // The directory of path with its last separator ("/" or "\\", whichever comes last); "" for a
 // name without one.
 inline std::string DirectoryOfPathName(const std::string& path) {

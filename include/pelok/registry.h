@@ -31,7 +31,6 @@
 #include "pelok/component.h"
 #include "pelok/component_factory.h"
 #include "pelok/loader.h"
-#include "pelok/path_name.h"
 #include "pelok/register_front.h"
 #include "pelok/store_format.h"
 #include "pelok/xml_document.h"
@@ -185,11 +184,12 @@ class Registry {
     if (front() == nullptr) return Status::kFailed;
     if (path.empty()) return Status::kInvalidArgument;
     if (stored_key_asked_) return Status::kFailed;
-    std::error_code error;
-    const std::filesystem::path directory = std::filesystem::current_path(error);
-    if (error) return Status::kFailed;
-    // By the registry's own rule, so that what stands as it is is never joined.
-    const std::string absolute = AbsolutePathName(path, directory.string());
+    std::string absolute = path;
+    if (std::filesystem::path(path).is_relative()) {
+      std::error_code error;
+      absolute = std::filesystem::absolute(path, error).string();
+      if (error) return Status::kFailed;
+    }
     if (!front_->SetStoreFile(absolute.c_str())) return Status::kFailed;
     store_file_ = absolute;
     return Status::kOk;

@@ -38,19 +38,6 @@ TEST(IsAbsolutePathNameTest, ALeadingSlashStandsOnlyWhereItStartsAbsoluteNames) 
 #endif
 }
 
-TEST(AbsolutePathNameTest, ARelativeNameGoesBelowTheDirectoryOnce) {
-  const std::string directory = std::string("/work") + kNameSeparator + "dir";
-  EXPECT_EQ(directory + kNameSeparator + "reg.xml", AbsolutePathName("reg.xml", directory));
-  // A directory that ends in a separator (a root directory) gets no second one.
-  EXPECT_EQ("/reg.xml", AbsolutePathName("reg.xml", "/"));
-  EXPECT_EQ("C:\\reg.xml", AbsolutePathName("reg.xml", "C:\\"));
-  // What the registry takes as it stands is passed on as it stands.
-  EXPECT_EQ("C:\\x\\reg.xml", AbsolutePathName("C:\\x\\reg.xml", directory));
-  EXPECT_EQ("\\reg.xml", AbsolutePathName("\\reg.xml", directory));
-  EXPECT_EQ("", AbsolutePathName("", directory));
-  EXPECT_EQ("reg.xml", AbsolutePathName("reg.xml", ""));
-}
-
 TEST(DirectoryOfPathNameTest, CutsAtTheLastSeparatorOfEitherKind) {
   EXPECT_EQ("C:\\data\\", DirectoryOfPathName("C:\\data\\reg.xml"));
   EXPECT_EQ("/srv/data/", DirectoryOfPathName("/srv/data/reg.xml"));
